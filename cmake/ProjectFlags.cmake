@@ -1,0 +1,47 @@
+# SPDX-License-Identifier: MIT
+# Compiler flags shared by every target of the project, and the plug-in library rule.
+
+# Sanitizers apply to everything built here (GoogleTest included) so that the instrumented
+# code and its callers agree.
+if(QT_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all
+                        -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+add_library(qt_flags INTERFACE)
+target_compile_options(qt_flags INTERFACE
+    -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Woverloaded-virtual
+    -Wconversion -Wno-sign-conversion -Wcast-qual -Werror
+    # Strict IEEE arithmetic: the NaN and infinity rules and the bit-exact unity path depend on it,
+    # and contracted multiply-adds would make targets disagree.
+    -fno-fast-math -ffp-contract=off)
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(i.86|x86)$" OR QT_TARGET_X86)
+    # 32-bit x86: doubles in SSE2 registers (x87 would keep 80-bit intermediates), and a stack
+    # realigned at every entry because 32-bit hosts may call with 4-byte alignment.
+    target_compile_options(qt_flags INTERFACE -msse2 -mfpmath=sse -mstackrealign)
+endif()
+
+# qt_add_plugin(<name> <sources>...): a loadable plug-in library named <name> (no "lib" prefix)
+# that exports exactly VSTPluginMain, main and MAIN and links the core statically.
+function(qt_add_plugin name)
+    add_library(${name} MODULE ${ARGN})
+    target_link_libraries(${name} PRIVATE qualtrevin_core)
+    set_target_properties(${name} PROPERTIES
+        PREFIX ""
+        CXX_VISIBILITY_PRESET hidden
+        VISIBILITY_INLINES_HIDDEN ON
+        LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/plugin
+        RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/plugin)
+    if(WIN32)
+        target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/host/ModuleEntry_win32.cpp
+                                       ${PROJECT_SOURCE_DIR}/cmake/exports.def)
+        target_link_options(${name} PRIVATE -static)
+    else()
+        target_link_options(${name} PRIVATE
+            -Wl,--no-undefined
+            -Wl,--version-script=${PROJECT_SOURCE_DIR}/cmake/exports.map)
+        set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS
+                     ${PROJECT_SOURCE_DIR}/cmake/exports.map)
+    endif()
+endfunction()

@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: MIT
+// The level trimmer: eight channels as four stereo pairs, each pair scaled by its own gain,
+// set in decibels (-12 to +12, step 0.1) by sliders 1 to 4.
+//
+// The script's variables keep the script's names; like every script value they are doubles
+// and every store passes through Sanitize.
+#pragma once
+
+#include "runtime/TTarvo.h"
+#include "runtime/TarvoValues.h"
+
+class TTarvoEffect final : public TTarvo {
+public:
+    static constexpr std::int32_t kChannels = 8;
+    static constexpr std::int32_t kStringFontName = 10000;
+
+    TTarvoEffect();
+    ~TTarvoEffect() override;
+
+    // gainK = 10^(slider K / 20) for the four pairs.
+    void OnSliderChange() override;
+    // Display-update throttle, latency, transport. [audio]
+    void OnBlock() override;
+    // Pair k (channels 2k-2, 2k-1) times gain k; non-finite products become 0.0. Defined here
+    // so that the frame loop can inline it. [audio]
+    void OnSample() override {
+        double* s = m_samples;
+        s[0] = Sanitize(s[0] * gain1);
+        s[1] = Sanitize(s[1] * gain1);
+        s[2] = Sanitize(s[2] * gain2);
+        s[3] = Sanitize(s[3] * gain2);
+        s[4] = Sanitize(s[4] * gain3);
+        s[5] = Sanitize(s[5] * gain3);
+        s[6] = Sanitize(s[6] * gain4);
+        s[7] = Sanitize(s[7] * gain4);
+    }
+    // The runtime's reset, all variables 0.0, the font name string entered.
+    void OnReset() override;
+    // Redraw rate 30, then sample rate, channel count, block size and tempo from the host.
+    void OnInit() override;
+    // Slider values 1 to 64 through the serialize stream, in order.
+    void OnSerialize() override;
+
+    // Linear gain of stereo pair 1..4 (for inspection).
+    double Gain(int pair) const noexcept;
+
+private:
+    void ClearVariables() noexcept;
+
+    double gain1 = 0.0;
+    double gain2 = 0.0;
+    double gain3 = 0.0;
+    double gain4 = 0.0;
+    double sampleRate = 0.0;
+    double channelCount = 0.0;
+    double blockSize = 0.0;
+    double tempo = 0.0;
+    double timeSigNumerator = 0.0;
+    double timeSigDenominator = 0.0;
+    double playState = 0.0;
+    double beatPosition = 0.0;
+    double latencyRequest = 0.0;
+    double latencyReported = 0.0;
+    double displayUpdateRequest = 0.0;
+    double lastDisplayCheck = 0.0;
+    double serializeIndex = 0.0;
+    // Drawing state of the effect's drawing section (zeroed with the rest on reset).
+    double paintRed = 0.0;
+    double paintGreen = 0.0;
+    double paintBlue = 0.0;
+    double paintAlpha = 0.0;
+    double paintMode = 0.0;
+    double areaWidth = 0.0;
+    double areaHeight = 0.0;
+    double viewMouseButtons = 0.0;
+    double viewMouseX = 0.0;
+    double viewMouseY = 0.0;
+    double backgroundColor = 0.0;
+};

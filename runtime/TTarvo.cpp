@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: MIT
+#include "TTarvo.h"
+
+#include "host/HostQueries.h"
+#include "platform/TarvoPlatform.h"
+
+TTarvo::TTarvo() {
+    ResetRuntime();
+}
+
+TTarvo::~TTarvo() = default;
+
+void TTarvo::ResetRuntime() {
+    ClearMemory();
+    ClearStrings();
+    m_lastRedrawTick = 0;
+}
+
+void TTarvo::OnReset() { ResetRuntime(); }
+
+void TTarvo::OnResume() {
+    OnInit();
+    OnSliderChange();
+}
+
+void TTarvo::EnsureInit() {
+    if (m_initCounter == 0) OnInit();
+    ++m_initCounter;
+}
+
+void TTarvo::OnRedrawTick() {
+    const double rate = RedrawRate();
+    if (!(rate > 0.0)) return;
+    const double elapsed = static_cast<double>(tarvo_platform::clockTicks()) - m_lastRedrawTick;
+    if (elapsed > 1000.0 / rate) {
+        hostRedraw(Shell());
+        m_lastRedrawTick = tarvo_platform::clockTicks();
+    }
+}
+
+std::int32_t TTarvo::LoadState(const void* data, std::int32_t length, bool /*isPreset*/) {
+    if (data == nullptr || length < 0) return 0;
+    if (BeginSerializeRead(data, length)) {
+        EnsureInit();
+        OnSerialize();
+        OnSliderChange();
+    }
+    return length;
+}
+
+std::int32_t TTarvo::SaveState(void** data, bool /*isPreset*/) {
+    BeginSerializeWrite();
+    OnSerialize();
+    FileRecord& stream = *FileSlot(kSerializeSlot);
+    if (stream.data.size() <= 1 || data == nullptr) return 0;
+    *data = stream.data.data();
+    return static_cast<std::int32_t>(stream.data.size() * sizeof(float));
+}

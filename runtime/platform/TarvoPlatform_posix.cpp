@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: MIT
+// POSIX services: the library finds its own file through dladdr.
+#include "TarvoPlatform.h"
+
+#include <dirent.h>
+#include <dlfcn.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <climits>
+#include <cstdlib>
+#include <ctime>
+
+namespace tarvo_platform {
+
+std::string moduleFileName() {
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&moduleFileName), &info) == 0 || info.dli_fname == nullptr)
+        return std::string();
+    // The loader keeps the name it was given, which may be relative to a folder the host has
+    // since left; resolve it to an absolute path.
+    char* resolved = realpath(info.dli_fname, nullptr);
+    if (resolved == nullptr) return std::string(info.dli_fname);
+    std::string path(resolved);
+    std::free(resolved);
+    return path;
+}
+
+void setModuleHandle(void*) noexcept {}
+
+bool listDirectory(const std::string& folder, std::vector<std::string>& names) {
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) return false;
+    while (const dirent* entry = readdir(dir)) names.emplace_back(entry->d_name);
+    closedir(dir);
+    return true;
+}
+
+EntryKind entryKind(const std::string& path) {
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0) return EntryKind::Unreadable;
+    return S_ISDIR(status.st_mode) ? EntryKind::Directory : EntryKind::File;
+}
+
+std::int32_t clockTicks() noexcept {
+    // clock() on POSIX counts processor time of the whole process; the redraw timer wants
+    // elapsed milliseconds, as the Windows C library's clock() gives them.
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const long long ms = static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+    return static_cast<std::int32_t>(ms & 0x7FFFFFFF);
+}
+
+double timeOfDaySeconds() noexcept {
+    timeval now{};
+    gettimeofday(&now, nullptr);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_usec) * 0.000001;
+}
+
+} // namespace tarvo_platform
