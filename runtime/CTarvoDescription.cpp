@@ -56,9 +56,11 @@ double CTarvoDescription::ParameterValue(std::int32_t p) const noexcept {
 void CTarvoDescription::SetParameterValue(std::int32_t p, double x) {
     const SliderRecord* record = SliderRecordAt(p);
     if (record == nullptr) return;
-    const double raw = record->minimum + x * (record->maximum - record->minimum);
+    const double range = record->maximum - record->minimum;
+    const double raw = record->minimum + x * range;
     double snapped = raw;
-    if (record->step != 0.0) {
+    // Without a step or a range there is no grid: the value is stored as computed.
+    if (record->step != 0.0 && range != 0.0) {
         const double quotient = (raw + record->step * 0.5) / record->step;
         snapped = record->step * std::floor(quotient);
     }

@@ -46,8 +46,9 @@ public:
     double ParameterValue(std::int32_t p) const noexcept;
     // Sets parameter p from normalised x: snapped to multiples of the step (counted from 0,
     // halfway goes up), ignored when within 0.00001 of the current value, otherwise stored
-    // (into the mirror too) and followed by OnSliderChange. A zero step stores the value as
-    // computed. Non-finite results are stored as 0.0 like every other store.
+    // (into the mirror too) and followed by OnSliderChange. A zero step or an empty range
+    // stores the value as computed. Non-finite results are stored as 0.0 like every other
+    // store.
     void SetParameterValue(std::int32_t p, double x);
     // "%.2f" of the value (always with a point), or the selected option text.
     std::string ParameterDisplay(std::int32_t p) const;
