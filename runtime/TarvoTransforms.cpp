@@ -1,0 +1,896 @@
+// SPDX-License-Identifier: MIT
+#include "TarvoTransforms.h"
+
+#include "CTarvoMemory.h"
+#include "TarvoValues.h"
+
+#include <bit>
+#include <cmath>
+#include <cstddef>
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <utility>
+
+// The kernels are written with GCC vector extensions: V2 holds one complex value, V4 two. The
+// same source compiles to SSE2 everywhere and, on ELF x86-64, also to an AVX clone picked at load
+// time. Both clones do the same operations in the same order, so they give identical results.
+// The vectors never cross a non-inlined call, so the ABI notes about them do not apply.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__ELF__)
+#define TARVO_VECTOR_CLONES __attribute__((target_clones("avx", "default")))
+#else
+#define TARVO_VECTOR_CLONES
+#endif
+
+#define TARVO_INLINE [[gnu::always_inline]] inline
+
+namespace {
+
+typedef double V2 __attribute__((vector_size(16)));
+typedef double V4 __attribute__((vector_size(32)));
+typedef std::int64_t I2 __attribute__((vector_size(16)));
+typedef std::int64_t I4 __attribute__((vector_size(32)));
+
+constexpr std::int64_t kSignBit = INT64_MIN;
+
+// Eight-point constants by bit pattern.
+constexpr double kCosPi8 = std::bit_cast<double>(std::uint64_t{0x3FED906BCF328D46});
+constexpr double kSinPi8 = std::bit_cast<double>(std::uint64_t{0x3FD87DE2A6AEA963});
+constexpr double kSqrtHalf = std::bit_cast<double>(std::uint64_t{0x3FE6A09E667F3BCD});
+constexpr double kSinPi4Lib = std::bit_cast<double>(std::uint64_t{0x3FE6A09E667F3BCC});
+constexpr double kCos3Pi8Lib = std::bit_cast<double>(std::uint64_t{0x3FD87DE2A6AEA964});
+constexpr double kSin3Pi8Lib = std::bit_cast<double>(std::uint64_t{0x3FED906BCF328D46});
+
+constexpr int kMinLog2Mdct = 5;  // N = 32
+constexpr int kMaxLog2Mdct = 12; // N = 4096
+constexpr int kMdctSlotCount = kMaxLog2Mdct - kMinLog2Mdct + 1;
+constexpr std::int32_t kLargestDirectMdct = 32;
+constexpr int kLeafLog2 = 4; // sub-transforms of up to 16 points run fully unrolled
+
+// ---------------------------------------------------------------------------------------------
+// Vector helpers
+
+TARVO_INLINE V2 load2(const double* p) {
+    V2 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+TARVO_INLINE void store2(double* p, V2 v) {
+    std::memcpy(p, &v, sizeof v);
+}
+TARVO_INLINE V4 load4(const double* p) {
+    V4 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+TARVO_INLINE void store4(double* p, V4 v) {
+    std::memcpy(p, &v, sizeof v);
+}
+
+#if defined(__clang__)
+TARVO_INLINE V2 swap2(V2 v) {
+    return __builtin_shufflevector(v, v, 1, 0);
+}
+TARVO_INLINE V4 swap4(V4 v) {
+    return __builtin_shufflevector(v, v, 1, 0, 3, 2);
+}
+TARVO_INLINE V4 realParts(V4 v) {
+    return __builtin_shufflevector(v, v, 0, 0, 2, 2);
+}
+TARVO_INLINE V4 imagParts(V4 v) {
+    return __builtin_shufflevector(v, v, 1, 1, 3, 3);
+}
+#else
+TARVO_INLINE V2 swap2(V2 v) {
+    return __builtin_shuffle(v, I2{1, 0});
+}
+TARVO_INLINE V4 swap4(V4 v) {
+    return __builtin_shuffle(v, I4{1, 0, 3, 2});
+}
+TARVO_INLINE V4 realParts(V4 v) {
+    return __builtin_shuffle(v, I4{0, 0, 2, 2});
+}
+TARVO_INLINE V4 imagParts(V4 v) {
+    return __builtin_shuffle(v, I4{1, 1, 3, 3});
+}
+#endif
+
+// Sign flips by bit pattern (exact, like a negation).
+TARVO_INLINE V2 flip2(V2 v, I2 mask) {
+    return (V2)((I2)v ^ mask);
+}
+TARVO_INLINE V4 flip4(V4 v, I4 mask) {
+    return (V4)((I4)v ^ mask);
+}
+
+// i*v = (-im, re) and -i*v = (im, -re).
+TARVO_INLINE V2 timesI(V2 v) {
+    return flip2(swap2(v), I2{kSignBit, 0});
+}
+TARVO_INLINE V2 timesMinusI(V2 v) {
+    return flip2(swap2(v), I2{0, kSignBit});
+}
+TARVO_INLINE V4 timesI(V4 v) {
+    return flip4(swap4(v), I4{kSignBit, 0, kSignBit, 0});
+}
+TARVO_INLINE V4 timesMinusI(V4 v) {
+    return flip4(swap4(v), I4{0, kSignBit, 0, kSignBit});
+}
+
+// v * (c + i s) = (re c - im s, im c + re s) and v * (c - i s).
+TARVO_INLINE V2 rotate(V2 v, double c, double s) {
+    return v * V2{c, c} + swap2(v) * V2{-s, s};
+}
+TARVO_INLINE V2 rotateConj(V2 v, double c, double s) {
+    return v * V2{c, c} - swap2(v) * V2{-s, s};
+}
+
+// Products of two complex values per vector: a * b.
+TARVO_INLINE V4 complexProduct(V4 a, V4 b) {
+    return a * realParts(b) + swap4(a) * flip4(imagParts(b), I4{kSignBit, 0, kSignBit, 0});
+}
+
+// ---------------------------------------------------------------------------------------------
+// Tables
+
+struct Tables : TransformTables {
+    // Twiddles of the vector passes: for every size n = 32 .. 32768, at offset n - 32, one group
+    // of eight doubles per pair j, j + 1 (j even, j < n/4) of W^j = exp(2*pi*i*j/n):
+    // (c_j, c_j, c_j+1, c_j+1, -s_j, s_j, -s_j+1, s_j+1).
+    std::vector<double> passTwiddle;
+};
+
+struct CosSin {
+    double c;
+    double s;
+};
+
+// (cos k*pi/m, sin k*pi/m) for any integer k and m = 8, 16, ..., 16384, from the eight-point
+// constants and the twiddle tables alone, so every angle the library uses comes out the same on
+// every platform.
+CosSin cosSinPi(std::int64_t k, std::int32_t m, const TransformTables& t) {
+    const std::int64_t period = 2 * std::int64_t{m};
+    k %= period;
+    if (k < 0) k += period;
+    const std::int64_t quarter = m / 2; // steps per quarter turn
+    const std::int64_t quadrant = k / quarter;
+    const std::int64_t r = k % quarter;
+    CosSin base{1.0, 0.0};
+    if (r != 0) {
+        if (m == 8) {
+            base = r == 1   ? CosSin{t.eightPoint[0], t.eightPoint[1]}
+                   : r == 2 ? CosSin{t.eightPoint[2], t.eightPoint[2]}
+                            : CosSin{t.eightPoint[1], t.eightPoint[0]};
+        } else {
+            const std::vector<double>& table = t.twiddle[std::countr_zero(std::uint32_t(m)) - 4];
+            const std::int64_t stored = std::int64_t(table.size() / 2);
+            if (r <= stored) {
+                base = {table[2 * (r - 1)], table[2 * (r - 1) + 1]};
+            } else if (2 * r == quarter) {
+                base = {t.eightPoint[2], t.eightPoint[2]};
+            } else {
+                const std::int64_t mirrored = quarter - r;
+                base = {table[2 * (mirrored - 1) + 1], table[2 * (mirrored - 1)]};
+            }
+        }
+    }
+    switch (quadrant) {
+    case 1:
+        return {-base.s, base.c};
+    case 2:
+        return {-base.c, -base.s};
+    case 3:
+        return {base.s, -base.c};
+    default:
+        return base;
+    }
+}
+
+void buildTwiddleTables(Tables& t) {
+    const long double pi = 3.141592653589793238462643383279502884L;
+    for (int table = 0; table < TransformTables::kTwiddleTableCount; ++table) {
+        const std::int32_t m = 16 << table;
+        const std::int32_t count = m <= 256 ? m / 2 - 1 : m / 4 - 1;
+        std::vector<double>& out = t.twiddle[table];
+        out.resize(2 * static_cast<std::size_t>(count));
+        for (std::int32_t k = 1; k <= count; ++k) {
+            // Angles above pi/4 come from their complement, so the table is exactly symmetric.
+            const bool upper = 4 * k > m;
+            const long double a = pi * static_cast<long double>(upper ? m / 2 - k : k) / m;
+            const double c = static_cast<double>(std::cos(a));
+            const double s = static_cast<double>(std::sin(a));
+            out[2 * (k - 1)] = upper ? s : c;
+            out[2 * (k - 1) + 1] = upper ? c : s;
+        }
+    }
+}
+
+void buildPermutation(Tables& t) {
+    t.permutation.assign(TransformTables::kPermutationSize, 0);
+    std::int32_t* table = t.permutation.data();
+    table[0] = 0;
+    table[1] = 1;
+    for (std::int32_t n = 4; n <= (1 << TransformTables::kMaxLog2Size); n *= 2) {
+        std::int32_t* block = table + (n - 2);
+        const std::int32_t* half = table + (n / 2 - 2);
+        const std::int32_t q = n / 4;
+        const std::int32_t* quarter = q >= 2 ? table + (q - 2) : nullptr; // P(0, 1) = 0
+        for (std::int32_t i = 0; i < n / 2; ++i)
+            block[i] = 2 * half[i];
+        for (std::int32_t i = 0; i < q; ++i) {
+            const std::int32_t p = quarter ? quarter[i] : 0;
+            block[n / 2 + i] = 4 * p + 1;
+            block[n / 2 + q + i] = (n - 1) & (4 * p - 1);
+        }
+    }
+}
+
+void buildCycleLists(Tables& t) {
+    t.cycles.clear();
+    t.cycles.push_back(0); // sizes 1 and 2 move nothing
+    t.cycleStart[0] = 0;
+    t.cycleStart[1] = 0;
+    std::vector<bool> seen;
+    for (int log2n = 2; log2n <= TransformTables::kMaxLog2Size; ++log2n) {
+        const std::int32_t n = 1 << log2n;
+        const std::int32_t* block = t.permutation.data() + (n - 2);
+        t.cycleStart[log2n] = static_cast<std::int32_t>(t.cycles.size());
+        seen.assign(static_cast<std::size_t>(n), false);
+        for (std::int32_t s = 0; s < n; ++s) {
+            if (seen[s]) continue;
+            std::int32_t i = s;
+            do {
+                seen[i] = true;
+                i = block[i];
+            } while (i != s);
+            if (block[s] != s) t.cycles.push_back(s);
+        }
+        t.cycles.push_back(0);
+    }
+}
+
+void buildPassTwiddles(Tables& t) {
+    const std::size_t largest = std::size_t{1} << TransformTables::kMaxLog2Size;
+    t.passTwiddle.assign(2 * largest - 32, 0.0);
+    for (std::size_t n = 32; n <= largest; n *= 2) {
+        double* out = t.passTwiddle.data() + (n - 32);
+        for (std::size_t j = 0; j < n / 4; j += 2) {
+            for (std::size_t k = 0; k < 2; ++k) {
+                const CosSin w = cosSinPi(std::int64_t(j + k), std::int32_t(n / 2), t);
+                out[2 * k] = w.c;
+                out[2 * k + 1] = w.c;
+                out[4 + 2 * k] = -w.s;
+                out[4 + 2 * k + 1] = w.s;
+            }
+            out += 8;
+        }
+    }
+}
+
+Tables buildTables() {
+    Tables t;
+    t.eightPoint[0] = kCosPi8;
+    t.eightPoint[1] = kSinPi8;
+    t.eightPoint[2] = kSqrtHalf;
+    t.eightPoint[3] = kSinPi4Lib;
+    t.eightPoint[4] = kCos3Pi8Lib;
+    t.eightPoint[5] = kSin3Pi8Lib;
+    buildTwiddleTables(t);
+    buildPermutation(t);
+    buildCycleLists(t);
+    buildPassTwiddles(t);
+    return t;
+}
+
+// Built by the first caller; callers on other threads wait for that build to finish.
+const Tables& tables() {
+    static const Tables instance = buildTables();
+    return instance;
+}
+
+// ---------------------------------------------------------------------------------------------
+// FFT
+//
+// Conjugate-pair split radix. A forward transform of size n (exponent +) splits into an n/2-point
+// transform of x[j] + x[j + n/2] (the even outputs), and two n/4-point transforms of
+//   y[j] = ((x0 - x2) + i (x1 - x3)) W^j   (outputs 4k + 1)
+//   z[j] = ((x0 - x2) - i (x1 - x3)) W^-j  (outputs 4k - 1)
+// with xm = x[j + m n/4] and W = exp(2*pi*i/n); the three results stay where their inputs were,
+// which gives the permutation P. The inverse runs the same graph backwards with conjugate
+// twiddles. Sub-transforms of up to 16 points are unrolled with constant twiddles; larger ones
+// run a vector pass over two j at a time and leave their three parts to an explicit stack, in
+// depth-first order so that small parts stay in cache.
+
+template <int N, int J>
+TARVO_INLINE V2 twiddleLeaf(V2 v) {
+    if constexpr (J == 0) {
+        return v;
+    } else if constexpr (8 * J == N) {
+        return (v + timesI(v)) * V2{kSqrtHalf, kSqrtHalf};
+    } else if constexpr (16 * J == N) {
+        return rotate(v, kCosPi8, kSinPi8);
+    } else {
+        static_assert(16 * J == 3 * N, "leaf twiddle");
+        return rotate(v, kSinPi8, kCosPi8);
+    }
+}
+
+template <int N, int J>
+TARVO_INLINE V2 twiddleLeafConj(V2 v) {
+    if constexpr (J == 0) {
+        return v;
+    } else if constexpr (8 * J == N) {
+        return (v - timesI(v)) * V2{kSqrtHalf, kSqrtHalf};
+    } else if constexpr (16 * J == N) {
+        return rotateConj(v, kCosPi8, kSinPi8);
+    } else {
+        static_assert(16 * J == 3 * N, "leaf twiddle");
+        return rotateConj(v, kSinPi8, kCosPi8);
+    }
+}
+
+template <int N, int J>
+TARVO_INLINE void forwardButterfly(V2* v) {
+    constexpr int Q = N / 4;
+    const V2 x0 = v[J], x1 = v[J + Q], x2 = v[J + 2 * Q], x3 = v[J + 3 * Q];
+    const V2 d0 = x0 - x2;
+    const V2 d1 = timesI(x1 - x3);
+    v[J] = x0 + x2;
+    v[J + Q] = x1 + x3;
+    v[J + 2 * Q] = twiddleLeaf<N, J>(d0 + d1);
+    v[J + 3 * Q] = twiddleLeafConj<N, J>(d0 - d1);
+}
+
+template <int N, int J>
+TARVO_INLINE void inverseButterfly(V2* v) {
+    constexpr int Q = N / 4;
+    const V2 u0 = v[J], u1 = v[J + Q];
+    const V2 z1 = twiddleLeafConj<N, J>(v[J + 2 * Q]);
+    const V2 z3 = twiddleLeaf<N, J>(v[J + 3 * Q]);
+    const V2 s = z1 + z3;
+    const V2 t = timesMinusI(z1 - z3);
+    v[J] = u0 + s;
+    v[J + 2 * Q] = u0 - s;
+    v[J + Q] = u1 + t;
+    v[J + 3 * Q] = u1 - t;
+}
+
+template <int N, int... J>
+TARVO_INLINE void forwardButterflies(V2* v, std::integer_sequence<int, J...>) {
+    (forwardButterfly<N, J>(v), ...);
+}
+
+template <int N, int... J>
+TARVO_INLINE void inverseButterflies(V2* v, std::integer_sequence<int, J...>) {
+    (inverseButterfly<N, J>(v), ...);
+}
+
+template <int N>
+TARVO_INLINE void forwardLeaf(V2* v) {
+    if constexpr (N == 2) {
+        const V2 a = v[0], b = v[1];
+        v[0] = a + b;
+        v[1] = a - b;
+    } else if constexpr (N >= 4) {
+        forwardButterflies<N>(v, std::make_integer_sequence<int, N / 4>{});
+        forwardLeaf<N / 2>(v);
+        forwardLeaf<N / 4>(v + N / 2);
+        forwardLeaf<N / 4>(v + 3 * N / 4);
+    }
+}
+
+template <int N>
+TARVO_INLINE void inverseLeaf(V2* v) {
+    if constexpr (N == 2) {
+        const V2 a = v[0], b = v[1];
+        v[0] = a + b;
+        v[1] = a - b;
+    } else if constexpr (N >= 4) {
+        inverseLeaf<N / 2>(v);
+        inverseLeaf<N / 4>(v + N / 2);
+        inverseLeaf<N / 4>(v + 3 * N / 4);
+        inverseButterflies<N>(v, std::make_integer_sequence<int, N / 4>{});
+    }
+}
+
+template <int N, bool Forward>
+TARVO_INLINE void runLeaf(double* x) {
+    V2 v[N];
+    for (int i = 0; i < N; ++i)
+        v[i] = load2(x + 2 * i);
+    if constexpr (Forward)
+        forwardLeaf<N>(v);
+    else
+        inverseLeaf<N>(v);
+    for (int i = 0; i < N; ++i)
+        store2(x + 2 * i, v[i]);
+}
+
+template <bool Forward>
+TARVO_INLINE void leaf(double* x, int log2n) {
+    switch (log2n) {
+    case 1:
+        runLeaf<2, Forward>(x);
+        break;
+    case 2:
+        runLeaf<4, Forward>(x);
+        break;
+    case 3:
+        runLeaf<8, Forward>(x);
+        break;
+    default:
+        runLeaf<16, Forward>(x);
+        break;
+    }
+}
+
+// One forward split of m complex values (m >= 32), two j per step.
+TARVO_INLINE void forwardPass(double* x, std::size_t m, const double* tw) {
+    const std::size_t quarter = m / 2; // doubles
+    double* p0 = x;
+    double* p1 = x + quarter;
+    double* p2 = x + 2 * quarter;
+    double* p3 = x + 3 * quarter;
+    for (std::size_t k = 0; k < quarter; k += 4, tw += 8) {
+        const V4 x0 = load4(p0 + k), x1 = load4(p1 + k), x2 = load4(p2 + k), x3 = load4(p3 + k);
+        const V4 wr = load4(tw), wi = load4(tw + 4);
+        const V4 d0 = x0 - x2;
+        const V4 d1 = timesI(x1 - x3);
+        const V4 y = d0 + d1, z = d0 - d1;
+        store4(p0 + k, x0 + x2);
+        store4(p1 + k, x1 + x3);
+        store4(p2 + k, y * wr + swap4(y) * wi);
+        store4(p3 + k, z * wr - swap4(z) * wi);
+    }
+}
+
+// The matching inverse split.
+TARVO_INLINE void inversePass(double* x, std::size_t m, const double* tw) {
+    const std::size_t quarter = m / 2;
+    double* p0 = x;
+    double* p1 = x + quarter;
+    double* p2 = x + 2 * quarter;
+    double* p3 = x + 3 * quarter;
+    for (std::size_t k = 0; k < quarter; k += 4, tw += 8) {
+        const V4 u0 = load4(p0 + k), u1 = load4(p1 + k), a = load4(p2 + k), b = load4(p3 + k);
+        const V4 wr = load4(tw), wi = load4(tw + 4);
+        const V4 z1 = a * wr - swap4(a) * wi;
+        const V4 z3 = b * wr + swap4(b) * wi;
+        const V4 s = z1 + z3;
+        const V4 t = timesMinusI(z1 - z3);
+        store4(p0 + k, u0 + s);
+        store4(p2 + k, u0 - s);
+        store4(p1 + k, u1 + t);
+        store4(p3 + k, u1 - t);
+    }
+}
+
+struct FftNode {
+    std::size_t offset; // complex values
+    int log2m;
+    bool split; // inverse only: the three parts are done, the split itself is left
+};
+
+TARVO_VECTOR_CLONES
+void forwardTransform(double* x, int log2n, const double* twiddles) {
+    FftNode stack[64];
+    int top = 0;
+    stack[top++] = {0, log2n, false};
+    while (top > 0) {
+        const FftNode node = stack[--top];
+        double* p = x + 2 * node.offset;
+        if (node.log2m <= kLeafLog2) {
+            leaf<true>(p, node.log2m);
+            continue;
+        }
+        const std::size_t m = std::size_t{1} << node.log2m;
+        forwardPass(p, m, twiddles + (m - 32));
+        stack[top++] = {node.offset + 3 * m / 4, node.log2m - 2, false};
+        stack[top++] = {node.offset + m / 2, node.log2m - 2, false};
+        stack[top++] = {node.offset, node.log2m - 1, false};
+    }
+}
+
+TARVO_VECTOR_CLONES
+void inverseTransform(double* x, int log2n, const double* twiddles) {
+    FftNode stack[64];
+    int top = 0;
+    stack[top++] = {0, log2n, false};
+    while (top > 0) {
+        const FftNode node = stack[--top];
+        double* p = x + 2 * node.offset;
+        if (node.log2m <= kLeafLog2) {
+            leaf<false>(p, node.log2m);
+            continue;
+        }
+        const std::size_t m = std::size_t{1} << node.log2m;
+        if (node.split) {
+            inversePass(p, m, twiddles + (m - 32));
+            continue;
+        }
+        stack[top++] = {node.offset, node.log2m, true};
+        stack[top++] = {node.offset + 3 * m / 4, node.log2m - 2, false};
+        stack[top++] = {node.offset + m / 2, node.log2m - 2, false};
+        stack[top++] = {node.offset, node.log2m - 1, false};
+    }
+}
+
+// Modes 4 and 5: follows every moving cycle of the permutation, one complex value at a time.
+void reorder(double* x, int log2n, bool toNatural, const Tables& t) {
+    const std::int32_t* perm = t.permutation.data() + ((1 << log2n) - 2);
+    for (const std::int32_t* start = t.cycles.data() + t.cycleStart[log2n]; *start != 0; ++start) {
+        const std::int32_t s = *start;
+        if (toNatural) {
+            // Position P(i) receives the value at i.
+            V2 carried = load2(x + 2 * s);
+            for (std::int32_t i = perm[s]; i != s; i = perm[i]) {
+                const V2 next = load2(x + 2 * i);
+                store2(x + 2 * i, carried);
+                carried = next;
+            }
+            store2(x + 2 * s, carried);
+        } else {
+            // Position i receives the value at P(i).
+            const V2 first = load2(x + 2 * s);
+            std::int32_t i = s;
+            for (; perm[i] != s; i = perm[i])
+                store2(x + 2 * i, load2(x + 2 * perm[i]));
+            store2(x + 2 * i, first);
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Complex products, two values per step
+
+TARVO_VECTOR_CLONES
+void multiplyInPlace(double* a, const double* b, std::size_t doubles) {
+    for (std::size_t k = 0; k < doubles; k += 4)
+        store4(a + k, complexProduct(load4(a + k), load4(b + k)));
+}
+
+TARVO_VECTOR_CLONES
+void multiply(double* c, const double* a, const double* b, std::size_t doubles) {
+    for (std::size_t k = 0; k < doubles; k += 4)
+        store4(c + k, complexProduct(load4(a + k), load4(b + k)));
+}
+
+TARVO_VECTOR_CLONES
+void multiplyAdd(double* c, const double* a, const double* b, std::size_t doubles) {
+    for (std::size_t k = 0; k < doubles; k += 4)
+        store4(c + k, load4(c + k) + complexProduct(load4(a + k), load4(b + k)));
+}
+
+// ---------------------------------------------------------------------------------------------
+// MDCT
+//
+// The fast transform folds the N inputs into the N/2 inputs of a DCT-IV, u, and computes that
+// with an N/4-point complex FFT (M = N/2, L = N/4):
+//   z[j] = (u[2j] + i u[M-1-2j]) exp(-2*pi*i j/N)               (j < L)
+//   Z[p] = sum_j z[j] exp(-2*pi*i jp/L)                         (the inverse FFT)
+//   W[p] = Z[p] exp(-i pi (4p+1)/(2N)),  X[2p] = Re W[p],  X[M-1-2p] = -Im W[p]
+// The first rotation reads the trig table's first and last parts (even and odd j), the second its
+// middle part, which holds the angles (4p+1) and (4p+3) times pi/(2N) side by side so that p and
+// L-1-p are rotated together, in place. The inverse MDCT runs the same DCT-IV (its own inverse up
+// to a factor) on the N/2 inputs and unfolds the result to N outputs. Neither needs memory beyond
+// its output buffer: the FFT input is written in transform order, gathered through P, so the
+// inverse FFT leaves Z in natural order.
+
+bool hasFastTables(const MdctSetup& s) {
+    return s.n > kLargestDirectMdct && s.trig.size() == static_cast<std::size_t>(s.n + s.n / 4) &&
+           s.bitReverse.size() == static_cast<std::size_t>(s.n / 4);
+}
+
+// cos(pi/(2N) (2n + 1 + N/2) (2k + 1)), with the angle reduced exactly.
+double mdctKernel(std::int32_t n, std::int32_t k, std::int32_t size, const TransformTables& t) {
+    const std::int64_t steps = (std::int64_t{2} * n + 1 + size / 2) * (std::int64_t{2} * k + 1);
+    return cosSinPi(steps, 2 * size, t).c;
+}
+
+void directForward(const MdctSetup& s, const double* in, double* out, double factor) {
+    const TransformTables& t = tables();
+    for (std::int32_t k = 0; k < s.n / 2; ++k) {
+        double sum = 0.0;
+        for (std::int32_t n = 0; n < s.n; ++n)
+            sum += in[n] * mdctKernel(n, k, s.n, t);
+        out[k] = sum * factor;
+    }
+}
+
+void directInverse(const MdctSetup& s, const double* in, double* out, double factor) {
+    const TransformTables& t = tables();
+    for (std::int32_t n = 0; n < s.n; ++n) {
+        double sum = 0.0;
+        for (std::int32_t k = 0; k < s.n / 2; ++k)
+            sum += in[k] * mdctKernel(n, k, s.n, t);
+        out[n] = sum * factor;
+    }
+}
+
+// (wr, wi) = exp(-2*pi*i j/N) from the trig table.
+TARVO_INLINE void firstRotation(const double* trig, std::int32_t size, std::int32_t j, bool odd,
+                                double& wr, double& wi) {
+    if (odd) {
+        wr = 2.0 * trig[size + j - 1];
+        wi = 2.0 * trig[size + j];
+    } else {
+        wr = trig[j];
+        wi = trig[j + 1];
+    }
+}
+
+// Z (L complex, natural order, in buf) -> the M DCT-IV outputs in buf, times `scale`.
+void dct4Output(double* buf, const double* trig, std::int32_t size, double scale) {
+    const std::int32_t m = size / 2;
+    const std::int32_t l = size / 4;
+    const double* angles = trig + m;
+    for (std::int32_t p = 0; p < l / 2; ++p) {
+        const std::int32_t q = l - 1 - p;
+        const double c = angles[4 * p], s = angles[4 * p + 1];
+        const double cq = angles[4 * p + 3], sq = angles[4 * p + 2];
+        const double zr = buf[2 * p], zi = buf[2 * p + 1];
+        const double qr = buf[2 * q], qi = buf[2 * q + 1];
+        buf[2 * p] = (zr * c + zi * s) * scale;
+        buf[2 * q + 1] = (zr * s - zi * c) * scale;
+        buf[2 * q] = (qr * cq + qi * sq) * scale;
+        buf[2 * p + 1] = (qr * sq - qi * cq) * scale;
+    }
+}
+
+void fastForward(const MdctSetup& s, const double* x, double* out) {
+    const Tables& t = tables();
+    const std::int32_t size = s.n, m = size / 2, l = size / 4;
+    const double* trig = s.trig.data();
+    const std::int32_t* perm = t.permutation.data() + (l - 2);
+    for (std::int32_t q = 0; q < l; ++q) {
+        const std::int32_t j = perm[q];
+        // u[2j] and u[M-1-2j] of the fold; the first half of j takes the mirrored segments.
+        const double sign = j < l / 2 ? -1.0 : 1.0;
+        const double ur = sign * x[(2 * j + 3 * m / 2) & (size - 1)] - x[3 * m / 2 - 1 - 2 * j];
+        const double ui = -sign * x[(m / 2 - 1 - 2 * j) & (size - 1)] - x[m / 2 + 2 * j];
+        double wr, wi;
+        firstRotation(trig, size, j, q >= l / 2, wr, wi);
+        out[2 * q] = ur * wr - ui * wi;
+        out[2 * q + 1] = ur * wi + ui * wr;
+    }
+    inverseTransform(out, std::countr_zero(std::uint32_t(l)), t.passTwiddle.data());
+    dct4Output(out, trig, size, s.scale);
+}
+
+void fastInverse(const MdctSetup& s, const double* in, double* out) {
+    const Tables& t = tables();
+    const std::int32_t size = s.n, m = size / 2, l = size / 4;
+    const double* trig = s.trig.data();
+    const std::int32_t* perm = t.permutation.data() + (l - 2);
+    double* v = out + m / 2; // the DCT-IV runs in the middle half of the output
+    for (std::int32_t q = 0; q < l; ++q) {
+        const std::int32_t j = perm[q];
+        const double ur = in[2 * j], ui = in[m - 1 - 2 * j];
+        double wr, wi;
+        firstRotation(trig, size, j, q >= l / 2, wr, wi);
+        v[2 * q] = ur * wr - ui * wi;
+        v[2 * q + 1] = ur * wi + ui * wr;
+    }
+    inverseTransform(v, std::countr_zero(std::uint32_t(l)), t.passTwiddle.data());
+    dct4Output(v, trig, size, 1.0);
+    // Unfold: y[s] = v[M/2+s], y[M-1-s] = -v[M/2+s], y[3M/2-1-s] = y[3M/2+s] = -v[s] for s < M/2.
+    // Positions s and M/2-1-s read and write the same eight places, so each pair is done in one go.
+    for (std::int32_t a = 0; a < m / 4; ++a) {
+        const std::int32_t b = m / 2 - 1 - a;
+        const double va = v[a], vb = v[b], wa = v[m / 2 + a], wb = v[m / 2 + b];
+        out[a] = wa;
+        out[m - 1 - a] = -wa;
+        out[3 * m / 2 - 1 - a] = -va;
+        out[3 * m / 2 + a] = -va;
+        out[b] = wb;
+        out[m - 1 - b] = -wb;
+        out[3 * m / 2 - 1 - b] = -vb;
+        out[3 * m / 2 + b] = -vb;
+    }
+}
+
+// Shared setups, one per size from 32 to 4096.
+std::once_flag g_setupOnce[kMdctSlotCount];
+std::unique_ptr<MdctSetup> g_setups[kMdctSlotCount];
+
+// Number of times s halves before it reaches 1.
+int halvings(std::int32_t s) {
+    int b = 0;
+    while (s > 1) {
+        s >>= 1;
+        ++b;
+    }
+    return b;
+}
+
+} // namespace
+
+// -------------------------------------------------------------------------------------------------
+
+int ensureTransformTables() {
+    tables();
+    return 1;
+}
+
+const TransformTables& transformTables() {
+    return tables();
+}
+
+std::int32_t permIndex(std::int32_t n, std::int32_t i) {
+    if (n < 2 || n > (1 << TransformTables::kMaxLog2Size) || (n & (n - 1)) != 0) return -1;
+    if (i < 0 || i >= n) return -1;
+    return tables().permutation[static_cast<std::size_t>(n - 2 + i)];
+}
+
+void fftRun(int log2n, double* buffer, int mode) {
+    if (buffer == nullptr || log2n < 1 || log2n > TransformTables::kMaxLog2Size) return;
+    const Tables& t = tables();
+    switch (mode) {
+    case kFftForward:
+        if (log2n <= kLeafLog2)
+            leaf<true>(buffer, log2n);
+        else
+            forwardTransform(buffer, log2n, t.passTwiddle.data());
+        break;
+    case kFftInverse:
+        if (log2n <= kLeafLog2)
+            leaf<false>(buffer, log2n);
+        else
+            inverseTransform(buffer, log2n, t.passTwiddle.data());
+        break;
+    case kFftToTransform:
+        reorder(buffer, log2n, false, t);
+        break;
+    case kFftToNatural:
+        reorder(buffer, log2n, true, t);
+        break;
+    default:
+        break;
+    }
+}
+
+void complexMulInPlace(double* a, const double* b, std::int32_t n) {
+    if (n < 2 || n % 2 != 0) return;
+    multiplyInPlace(a, b, 2 * static_cast<std::size_t>(n));
+}
+
+void complexMul(double* c, const double* a, const double* b, std::int32_t n) {
+    if (n < 2 || n % 2 != 0) return;
+    multiply(c, a, b, 2 * static_cast<std::size_t>(n));
+}
+
+void complexMulAdd(double* c, const double* a, const double* b, std::int32_t n) {
+    if (n < 2 || n % 2 != 0) return;
+    multiplyAdd(c, a, b, 2 * static_cast<std::size_t>(n));
+}
+
+std::unique_ptr<MdctSetup> mdctCreate(std::int32_t n) {
+    if (n < 8 || n > (1 << kMaxLog2Mdct) || (n & (n - 1)) != 0) return nullptr;
+    const TransformTables& t = tables();
+    std::unique_ptr<MdctSetup> setup(new (std::nothrow) MdctSetup);
+    if (!setup) return nullptr;
+    setup->n = n;
+    try {
+        setup->window.resize(static_cast<std::size_t>(n / 2));
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+    for (std::int32_t i = 0; i < n / 2; ++i)
+        setup->window[i] = cosSinPi(2 * i + 1, 2 * n, t).s;
+    if (n <= kLargestDirectMdct) return setup;
+
+    setup->log2n = std::countr_zero(std::uint32_t(n));
+    setup->scale = 4.0 / n;
+    try {
+        setup->trig.resize(static_cast<std::size_t>(n + n / 4));
+        setup->bitReverse.resize(static_cast<std::size_t>(n / 4));
+    } catch (const std::bad_alloc&) {
+        // Without its tables the setup still works, through the direct formulas.
+        setup->trig.clear();
+        setup->bitReverse.clear();
+        return setup;
+    }
+    double* trig = setup->trig.data();
+    for (std::int32_t i = 0; i < n / 2; i += 2) {
+        const CosSin a = cosSinPi(4 * i, 2 * n, t); // 2*pi*i/N
+        trig[i] = a.c;
+        trig[i + 1] = -a.s;
+        const CosSin b = cosSinPi(i + 1, 2 * n, t); // pi*(i+1)/(2N)
+        trig[n / 2 + i] = b.c;
+        trig[n / 2 + i + 1] = b.s;
+    }
+    for (std::int32_t j = 0; j < n / 8; ++j) {
+        const CosSin a = cosSinPi(8 * j + 4, 2 * n, t); // pi*(4j+2)/N
+        trig[n + 2 * j] = 0.5 * a.c;
+        trig[n + 2 * j + 1] = -0.5 * a.s;
+    }
+    const int bits = setup->log2n - 1;
+    const std::int32_t mask = (1 << bits) - 1;
+    for (std::int32_t j = 0; j < n / 8; ++j) {
+        std::int32_t r = 0;
+        for (int b = 0; b < bits; ++b)
+            if (j & (1 << b)) r |= 1 << (bits - 1 - b);
+        setup->bitReverse[2 * j] = (mask & ~r) - 1;
+        setup->bitReverse[2 * j + 1] = r;
+    }
+    return setup;
+}
+
+void mdctWindow(const MdctSetup& setup, const double* in, double* out) {
+    const std::size_t half = static_cast<std::size_t>(setup.n / 2);
+    if (setup.window.size() != half) return;
+    const double* w = setup.window.data();
+    for (std::size_t i = 0; i < half; ++i) {
+        out[i] = in[i] * w[i];
+        out[half + i] = in[half + i] * w[half - 1 - i];
+    }
+}
+
+void mdctForward(const MdctSetup& setup, const double* in, double* out) {
+    if (setup.n <= 0) return;
+    if (hasFastTables(setup))
+        fastForward(setup, in, out);
+    else if (setup.n <= kLargestDirectMdct)
+        directForward(setup, in, out, 1.0);
+    else
+        directForward(setup, in, out, 4.0 / setup.n);
+}
+
+void mdctInverse(const MdctSetup& setup, const double* in, double* out) {
+    if (setup.n <= 0) return;
+    if (hasFastTables(setup))
+        fastInverse(setup, in, out);
+    else if (setup.n <= kLargestDirectMdct)
+        directInverse(setup, in, out, 4.0 / setup.n);
+    else
+        directInverse(setup, in, out, 1.0);
+}
+
+const MdctSetup* mdctSharedSetup(std::int32_t n) {
+    if (n < (1 << kMinLog2Mdct) || n > (1 << kMaxLog2Mdct) || (n & (n - 1)) != 0) return nullptr;
+    const int slot = std::countr_zero(std::uint32_t(n)) - kMinLog2Mdct;
+    std::call_once(g_setupOnce[slot], [slot, n] { g_setups[slot] = mdctCreate(n); });
+    return g_setups[slot].get();
+}
+
+void BuiltinFft(CTarvoMemory& memory, double index, double size, double mode) {
+    const std::int32_t s = TruncToInt(size);
+    const int b = halvings(s);
+    if (s <= 1 || b < 4 || b > TransformTables::kMaxLog2Size) return;
+    double* data = memory.MemoryRun(TruncToInt(index), std::int64_t{2} << b);
+    if (data == nullptr) return;
+    fftRun(b, data, TruncToInt(mode));
+}
+
+void BuiltinMdct(CTarvoMemory& memory, double index, double size, double inverse) {
+    const int b = halvings(TruncToInt(size));
+    if (b < kMinLog2Mdct || b > kMaxLog2Mdct) return;
+    const std::int32_t n = 1 << b;
+    double* data = memory.MemoryRun(TruncToInt(index), n);
+    if (data == nullptr) return;
+    const MdctSetup* setup = mdctSharedSetup(n);
+    if (setup == nullptr) return;
+    // Scratch on the caller's stack: every call has its own, so built-ins running on several
+    // threads never share it, and no per-thread storage has to outlive an unloaded library.
+    double scratch[1 << kMaxLog2Mdct];
+    if (TruncToInt(inverse) != 0) {
+        mdctInverse(*setup, data, scratch);
+        mdctWindow(*setup, scratch, data);
+    } else {
+        mdctWindow(*setup, data, scratch);
+        mdctForward(*setup, scratch, data);
+    }
+}
+
+void BuiltinComplexMul(CTarvoMemory& memory, double destIndex, double srcIndex, double count) {
+    std::int32_t n = TruncToInt(count);
+    n -= n % 2;
+    if (n <= 0) return;
+    double* dest = memory.MemoryRun(TruncToInt(destIndex), std::int64_t{2} * n);
+    if (dest == nullptr) return;
+    const double* src = memory.MemoryRun(TruncToInt(srcIndex), std::int64_t{2} * n);
+    if (src == nullptr) return;
+    complexMulInPlace(dest, src, n);
+}
