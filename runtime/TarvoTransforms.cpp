@@ -167,12 +167,13 @@ CosSin cosSinPi(std::int64_t k, std::int32_t m, const TransformTables& t) {
             const std::vector<double>& table = t.twiddle[std::countr_zero(std::uint32_t(m)) - 4];
             const std::int64_t stored = std::int64_t(table.size() / 2);
             if (r <= stored) {
-                base = {table[2 * (r - 1)], table[2 * (r - 1) + 1]};
+                const std::size_t i = 2 * static_cast<std::size_t>(r - 1);
+                base = {table[i], table[i + 1]};
             } else if (2 * r == quarter) {
                 base = {t.eightPoint[2], t.eightPoint[2]};
             } else {
-                const std::int64_t mirrored = quarter - r;
-                base = {table[2 * (mirrored - 1) + 1], table[2 * (mirrored - 1)]};
+                const std::size_t i = 2 * static_cast<std::size_t>(quarter - r - 1);
+                base = {table[i + 1], table[i]};
             }
         }
     }
