@@ -1,0 +1,144 @@
+// SPDX-License-Identifier: MIT
+#include "AudioFile.h"
+
+#include "Failure.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <sndfile.h>
+
+namespace plughost {
+namespace {
+
+std::string lowerExtension(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension;
+}
+
+std::string sndfileError(SNDFILE* file) {
+    std::string reason = sf_strerror(file);
+    // libsndfile ends some reasons with a full stop; one line reads better without.
+    while (!reason.empty() && (reason.back() == '.' || reason.back() == '\n'))
+        reason.pop_back();
+    return reason;
+}
+
+} // namespace
+
+OutputFormat outputFormatFor(const std::string& path) {
+    const std::string extension = lowerExtension(path);
+    if (extension == ".wav") return {SF_FORMAT_RF64 | SF_FORMAT_FLOAT, "32-bit float WAV"};
+    if (extension == ".aif" || extension == ".aiff")
+        return {SF_FORMAT_AIFF | SF_FORMAT_FLOAT, "32-bit float AIFF"};
+    if (extension == ".flac") return {SF_FORMAT_FLAC | SF_FORMAT_PCM_24, "24-bit FLAC"};
+    throw Failure("unsupported output format " + quote(extension.empty() ? path : extension) +
+                  " (use .wav, .aiff, .aif or .flac)");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reading
+
+AudioReader::AudioReader(const std::string& path) : m_path(path) {
+    std::error_code error;
+    if (!std::filesystem::exists(path, error))
+        throw Failure("cannot read input " + quote(path) + ": no such file");
+    if (std::filesystem::is_directory(path, error))
+        throw Failure("cannot read input " + quote(path) + ": it is a folder");
+    SF_INFO info{};
+    m_file = sf_open(path.c_str(), SFM_READ, &info);
+    if (m_file == nullptr)
+        throw Failure("cannot read input " + quote(path) + ": " + sndfileError(nullptr));
+    m_channels = info.channels;
+    m_sampleRate = info.samplerate;
+    m_format = info.format;
+    m_frames = info.frames;
+    if (m_channels <= 0 || m_sampleRate <= 0) {
+        sf_close(m_file);
+        m_file = nullptr;
+        throw Failure("cannot read input " + quote(path) + ": it announces " +
+                      std::to_string(m_channels) + " channels at " + std::to_string(m_sampleRate) +
+                      " Hz");
+    }
+}
+
+AudioReader::~AudioReader() {
+    if (m_file != nullptr) sf_close(m_file);
+}
+
+std::string AudioReader::formatDescription() const {
+    SF_FORMAT_INFO major{};
+    major.format = m_format & SF_FORMAT_TYPEMASK;
+    SF_FORMAT_INFO minor{};
+    minor.format = m_format & SF_FORMAT_SUBMASK;
+    const bool known = sf_command(nullptr, SFC_GET_FORMAT_INFO, &major, sizeof major) == 0 &&
+                       sf_command(nullptr, SFC_GET_FORMAT_INFO, &minor, sizeof minor) == 0;
+    return known ? std::string(major.name) + ", " + minor.name : "unknown format";
+}
+
+std::int64_t AudioReader::read(float* interleaved, std::int64_t frames) {
+    const sf_count_t got = sf_readf_float(m_file, interleaved, frames);
+    if (got < frames && sf_error(m_file) != SF_ERR_NO_ERROR)
+        throw Failure("cannot read input " + quote(m_path) + ": " + sndfileError(m_file));
+    return got;
+}
+
+std::int64_t AudioReader::read(double* interleaved, std::int64_t frames) {
+    const sf_count_t got = sf_readf_double(m_file, interleaved, frames);
+    if (got < frames && sf_error(m_file) != SF_ERR_NO_ERROR)
+        throw Failure("cannot read input " + quote(m_path) + ": " + sndfileError(m_file));
+    return got;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Writing
+
+AudioWriter::AudioWriter(const std::string& path, const OutputFormat& format, int channels,
+                         int sampleRate)
+    : m_pending(path) {
+    SF_INFO info{};
+    info.channels = channels;
+    info.samplerate = sampleRate;
+    info.format = format.sndfileFormat;
+    if (sf_format_check(&info) == 0)
+        throw Failure("cannot write " + quote(path) + ": " + format.description + " cannot hold " +
+                      std::to_string(channels) + " channels at " + std::to_string(sampleRate) +
+                      " Hz");
+    m_file = sf_open(m_pending.temporaryPath().c_str(), SFM_WRITE, &info);
+    if (m_file == nullptr)
+        throw Failure("cannot write " + quote(path) + ": " + sndfileError(nullptr));
+    if ((format.sndfileFormat & SF_FORMAT_TYPEMASK) == SF_FORMAT_RF64)
+        sf_command(m_file, SFC_RF64_AUTO_DOWNGRADE, nullptr, SF_TRUE);
+    // Integer formats: values beyond full scale clip instead of wrapping round.
+    sf_command(m_file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+}
+
+AudioWriter::~AudioWriter() {
+    if (m_file != nullptr) sf_close(m_file);
+}
+
+void AudioWriter::checkWritten(std::int64_t written, std::int64_t wanted) {
+    if (written != wanted)
+        throw Failure("cannot write " + quote(m_pending.finalPath()) + ": " + sndfileError(m_file));
+}
+
+void AudioWriter::write(const float* interleaved, std::int64_t frames) {
+    checkWritten(sf_writef_float(m_file, interleaved, frames), frames);
+}
+
+void AudioWriter::write(const double* interleaved, std::int64_t frames) {
+    checkWritten(sf_writef_double(m_file, interleaved, frames), frames);
+}
+
+void AudioWriter::finish() {
+    const int status = sf_close(m_file);
+    m_file = nullptr;
+    if (status != 0)
+        throw Failure("cannot write " + quote(m_pending.finalPath()) + ": " +
+                      sf_error_number(status));
+    m_pending.commit();
+}
+
+} // namespace plughost

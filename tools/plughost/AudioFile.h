@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: MIT
+// Audio files through libsndfile: reading any format it knows, writing the format that the
+// output name's extension asks for, frames interleaved in both directions.
+#pragma once
+
+#include "PendingFile.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+struct sf_private_tag; // libsndfile's SNDFILE
+
+namespace plughost {
+
+struct OutputFormat {
+    int sndfileFormat = 0;
+    const char* description = "";
+};
+
+// The format for an output path: .wav (32-bit float; larger than 4 GiB becomes RF64), .aif or
+// .aiff (32-bit float), .flac (24-bit). Throws Failure for any other extension.
+OutputFormat outputFormatFor(const std::string& path);
+
+class AudioReader {
+public:
+    // Opens path for reading; throws Failure naming the cause.
+    explicit AudioReader(const std::string& path);
+    ~AudioReader();
+    AudioReader(const AudioReader&) = delete;
+    AudioReader& operator=(const AudioReader&) = delete;
+
+    int channels() const { return m_channels; }
+    int sampleRate() const { return m_sampleRate; }
+    std::int64_t frames() const { return m_frames; }
+    std::string formatDescription() const;
+
+    // Reads up to frames frames into interleaved; answers how many were read (0 at the end).
+    std::int64_t read(float* interleaved, std::int64_t frames);
+    std::int64_t read(double* interleaved, std::int64_t frames);
+
+private:
+    std::string m_path;
+    sf_private_tag* m_file = nullptr;
+    int m_channels = 0;
+    int m_sampleRate = 0;
+    int m_format = 0;
+    std::int64_t m_frames = 0;
+};
+
+class AudioWriter {
+public:
+    // Starts a pending output file; throws Failure (for instance when the format cannot hold
+    // that many channels).
+    AudioWriter(const std::string& path, const OutputFormat& format, int channels, int sampleRate);
+    ~AudioWriter();
+    AudioWriter(const AudioWriter&) = delete;
+    AudioWriter& operator=(const AudioWriter&) = delete;
+
+    void write(const float* interleaved, std::int64_t frames);
+    void write(const double* interleaved, std::int64_t frames);
+
+    // Completes the file and gives it its final name; throws Failure.
+    void finish();
+
+private:
+    void checkWritten(std::int64_t written, std::int64_t wanted);
+
+    PendingFile m_pending;
+    sf_private_tag* m_file = nullptr;
+};
+
+} // namespace plughost

@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: MIT
+// plughost's command line: `info`, `process`, `gen` and `--help`, checked completely before
+// any work starts.
+#pragma once
+
+#include "SignalGenerator.h"
+
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace plughost {
+
+struct HelpRequest {};
+
+struct InfoOptions {
+    std::string plugin;
+};
+
+struct ProcessOptions {
+    std::string plugin;
+    std::string input;
+    std::string output;
+    std::vector<std::string> parameters; // --param specs, in order
+    int blockSize = 1024;
+    int precision = 32;
+    std::string stateIn;
+    std::string stateOut;
+    bool verbose = false;
+};
+
+struct GenOptions {
+    std::string output;
+    TestSignal signal;
+};
+
+using Command = std::variant<HelpRequest, InfoOptions, ProcessOptions, GenOptions>;
+
+// args without the program name; throws UsageError.
+Command parseCommandLine(const std::vector<std::string>& args);
+
+std::string usageText();
+
+} // namespace plughost

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: MIT
+// Peak and RMS level of one channel, and the before/after table plughost prints.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace plughost {
+
+class LevelMeter {
+public:
+    void add(const float* samples, std::size_t count);
+    void add(const double* samples, std::size_t count);
+
+    // Levels relative to full scale (1.0); minus infinity for silence.
+    double peakDb() const;
+    double rmsDb() const;
+    std::int64_t samples() const { return m_count; }
+
+private:
+    double m_peak = 0.0;
+    double m_sumOfSquares = 0.0;
+    std::int64_t m_count = 0;
+};
+
+// "-6.02", "-inf"; two decimals.
+std::string formatDb(double db);
+
+// One row per channel: input peak and RMS, output peak and RMS, and the RMS change. A side
+// with fewer channels leaves its columns empty.
+std::string levelTable(const std::vector<LevelMeter>& before, const std::vector<LevelMeter>& after);
+
+} // namespace plughost

@@ -1,0 +1,100 @@
+// SPDX-License-Identifier: MIT
+#include "PendingFile.h"
+
+#include "Failure.h"
+
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace plughost {
+namespace {
+
+// Temporary names the signal handler removes. Plain character arrays: the handler may only
+// read memory and call unlink.
+constexpr int kSlots = 4;
+constexpr std::size_t kPathCapacity = 4096;
+std::array<std::array<char, kPathCapacity>, kSlots> g_pendingPaths{};
+volatile std::sig_atomic_t g_pendingUsed[kSlots] = {};
+
+extern "C" void removePendingAndDie(int signalNumber) {
+    for (int i = 0; i < kSlots; ++i)
+        if (g_pendingUsed[i] != 0) unlink(g_pendingPaths[static_cast<std::size_t>(i)].data());
+    std::signal(signalNumber, SIG_DFL);
+    std::raise(signalNumber);
+}
+
+int registerPending(const std::string& path) {
+    static const bool handlersInstalled = [] {
+        for (int signalNumber : {SIGINT, SIGTERM, SIGHUP})
+            std::signal(signalNumber, removePendingAndDie);
+        return true;
+    }();
+    (void)handlersInstalled;
+    if (path.size() >= kPathCapacity) return -1;
+    for (int i = 0; i < kSlots; ++i) {
+        if (g_pendingUsed[i] == 0) {
+            auto& slot = g_pendingPaths[static_cast<std::size_t>(i)];
+            std::memcpy(slot.data(), path.c_str(), path.size() + 1);
+            g_pendingUsed[i] = 1;
+            return i;
+        }
+    }
+    return -1;
+}
+
+void unregisterPending(int slot) {
+    if (slot >= 0) g_pendingUsed[slot] = 0;
+}
+
+} // namespace
+
+PendingFile::PendingFile(std::string finalPath) : m_finalPath(std::move(finalPath)) {
+    namespace fs = std::filesystem;
+    const fs::path target(m_finalPath);
+    std::error_code error;
+    if (fs::is_directory(target, error))
+        throw Failure("cannot write " + quote(m_finalPath) + ": it is a folder");
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    // A hidden name: ".out.wav.plughost-XXXXXX".
+    std::string hiddenName(".");
+    hiddenName.append(target.filename().string()).append(".plughost-XXXXXX");
+    std::string pattern = (folder / hiddenName).string();
+    const int descriptor = mkstemp(pattern.data());
+    if (descriptor < 0)
+        throw Failure("cannot write " + quote(m_finalPath) + ": " + std::strerror(errno));
+    // mkstemp makes the file private; the result gets the permissions of any new file.
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(descriptor, static_cast<mode_t>(0666 & ~mask));
+    close(descriptor);
+    m_temporaryPath = pattern;
+    m_slot = registerPending(m_temporaryPath);
+}
+
+PendingFile::~PendingFile() {
+    if (!m_committed) std::remove(m_temporaryPath.c_str());
+    unregisterPending(m_slot);
+}
+
+void PendingFile::commit() {
+    if (std::rename(m_temporaryPath.c_str(), m_finalPath.c_str()) != 0)
+        throw Failure("cannot write " + quote(m_finalPath) + ": " + std::strerror(errno));
+    m_committed = true;
+    unregisterPending(m_slot);
+    m_slot = -1;
+}
+
+void PendingFile::writeBytes(const unsigned char* data, std::size_t size) {
+    std::FILE* file = std::fopen(m_temporaryPath.c_str(), "wb");
+    bool written = file != nullptr && std::fwrite(data, 1, size, file) == size;
+    if (file != nullptr && std::fclose(file) != 0) written = false;
+    if (!written) throw Failure("cannot write " + quote(m_finalPath) + ": " + std::strerror(errno));
+}
+
+} // namespace plughost

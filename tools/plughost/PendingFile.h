@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: MIT
+// An output file that appears only when it is complete: the content goes to a hidden temporary
+// file in the same folder, which commit() renames over the final name. A pending file that is
+// destroyed uncommitted, or whose process is interrupted (SIGINT, SIGTERM, SIGHUP), is removed.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace plughost {
+
+class PendingFile {
+public:
+    // Creates the temporary file next to finalPath; throws Failure if the folder cannot take it.
+    explicit PendingFile(std::string finalPath);
+    ~PendingFile();
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+
+    const std::string& temporaryPath() const { return m_temporaryPath; }
+    const std::string& finalPath() const { return m_finalPath; }
+
+    // Writes the whole content of the temporary file at once; throws Failure.
+    void writeBytes(const unsigned char* data, std::size_t size);
+
+    // Moves the finished file to its final name; throws Failure.
+    void commit();
+
+private:
+    std::string m_finalPath;
+    std::string m_temporaryPath;
+    int m_slot = -1;
+    bool m_committed = false;
+};
+
+} // namespace plughost
