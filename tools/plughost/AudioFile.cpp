@@ -106,7 +106,7 @@ AudioWriter::AudioWriter(const std::string& path, const OutputFormat& format, in
         throw Failure("cannot write " + quote(path) + ": " + format.description + " cannot hold " +
                       std::to_string(channels) + " channels at " + std::to_string(sampleRate) +
                       " Hz");
-    m_file = sf_open(m_pending.temporaryPath().c_str(), SFM_WRITE, &info);
+    m_file = sf_open_fd(m_pending.takeDescriptor(), SFM_WRITE, &info, SF_TRUE);
     if (m_file == nullptr)
         throw Failure("cannot write " + quote(path) + ": " + sndfileError(nullptr));
     if ((format.sndfileFormat & SF_FORMAT_TYPEMASK) == SF_FORMAT_RF64)

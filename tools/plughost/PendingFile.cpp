@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace plughost {
 namespace {
@@ -72,17 +73,24 @@ PendingFile::PendingFile(std::string finalPath) : m_finalPath(std::move(finalPat
     const mode_t mask = umask(0);
     umask(mask);
     fchmod(descriptor, static_cast<mode_t>(0666 & ~mask));
-    close(descriptor);
+    m_descriptor = descriptor;
     m_temporaryPath = pattern;
     m_slot = registerPending(m_temporaryPath);
 }
 
 PendingFile::~PendingFile() {
+    if (m_descriptor >= 0) close(m_descriptor);
     if (!m_committed) std::remove(m_temporaryPath.c_str());
     unregisterPending(m_slot);
 }
 
+int PendingFile::takeDescriptor() {
+    return std::exchange(m_descriptor, -1);
+}
+
 void PendingFile::commit() {
+    if (m_descriptor >= 0 && close(std::exchange(m_descriptor, -1)) != 0)
+        throw Failure("cannot write " + quote(m_finalPath) + ": " + std::strerror(errno));
     if (std::rename(m_temporaryPath.c_str(), m_finalPath.c_str()) != 0)
         throw Failure("cannot write " + quote(m_finalPath) + ": " + std::strerror(errno));
     m_committed = true;
@@ -91,10 +99,14 @@ void PendingFile::commit() {
 }
 
 void PendingFile::writeBytes(const unsigned char* data, std::size_t size) {
-    std::FILE* file = std::fopen(m_temporaryPath.c_str(), "wb");
-    bool written = file != nullptr && std::fwrite(data, 1, size, file) == size;
-    if (file != nullptr && std::fclose(file) != 0) written = false;
-    if (!written) throw Failure("cannot write " + quote(m_finalPath) + ": " + std::strerror(errno));
+    while (size > 0) {
+        const ssize_t written = write(m_descriptor, data, size);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0)
+            throw Failure("cannot write " + quote(m_finalPath) + ": " + std::strerror(errno));
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
 }
 
 } // namespace plughost

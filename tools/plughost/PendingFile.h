@@ -20,6 +20,11 @@ public:
     const std::string& temporaryPath() const { return m_temporaryPath; }
     const std::string& finalPath() const { return m_finalPath; }
 
+    // The open descriptor of the temporary file, handed over to a writer that closes it. The
+    // file is written through this descriptor rather than opened again: opening it again with
+    // truncation makes ext4 push the whole file to disk when it is closed.
+    int takeDescriptor();
+
     // Writes the whole content of the temporary file at once; throws Failure.
     void writeBytes(const unsigned char* data, std::size_t size);
 
@@ -29,6 +34,7 @@ public:
 private:
     std::string m_finalPath;
     std::string m_temporaryPath;
+    int m_descriptor = -1;
     int m_slot = -1;
     bool m_committed = false;
 };
