@@ -2,10 +2,9 @@
 #include "PendingFile.h"
 
 #include "Failure.h"
+#include "SignalCleanup.h"
 
-#include <array>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -14,46 +13,6 @@
 #include <utility>
 
 namespace plughost {
-namespace {
-
-// Temporary names the signal handler removes. Plain character arrays: the handler may only
-// read memory and call unlink.
-constexpr int kSlots = 4;
-constexpr std::size_t kPathCapacity = 4096;
-std::array<std::array<char, kPathCapacity>, kSlots> g_pendingPaths{};
-volatile std::sig_atomic_t g_pendingUsed[kSlots] = {};
-
-extern "C" void removePendingAndDie(int signalNumber) {
-    for (int i = 0; i < kSlots; ++i)
-        if (g_pendingUsed[i] != 0) unlink(g_pendingPaths[static_cast<std::size_t>(i)].data());
-    std::signal(signalNumber, SIG_DFL);
-    std::raise(signalNumber);
-}
-
-int registerPending(const std::string& path) {
-    static const bool handlersInstalled = [] {
-        for (int signalNumber : {SIGINT, SIGTERM, SIGHUP})
-            std::signal(signalNumber, removePendingAndDie);
-        return true;
-    }();
-    (void)handlersInstalled;
-    if (path.size() >= kPathCapacity) return -1;
-    for (int i = 0; i < kSlots; ++i) {
-        if (g_pendingUsed[i] == 0) {
-            auto& slot = g_pendingPaths[static_cast<std::size_t>(i)];
-            std::memcpy(slot.data(), path.c_str(), path.size() + 1);
-            g_pendingUsed[i] = 1;
-            return i;
-        }
-    }
-    return -1;
-}
-
-void unregisterPending(int slot) {
-    if (slot >= 0) g_pendingUsed[slot] = 0;
-}
-
-} // namespace
 
 PendingFile::PendingFile(std::string finalPath) : m_finalPath(std::move(finalPath)) {
     namespace fs = std::filesystem;
@@ -75,13 +34,13 @@ PendingFile::PendingFile(std::string finalPath) : m_finalPath(std::move(finalPat
     fchmod(descriptor, static_cast<mode_t>(0666 & ~mask));
     m_descriptor = descriptor;
     m_temporaryPath = pattern;
-    m_slot = registerPending(m_temporaryPath);
+    m_slot = removeOnSignal(m_temporaryPath);
 }
 
 PendingFile::~PendingFile() {
     if (m_descriptor >= 0) close(m_descriptor);
     if (!m_committed) std::remove(m_temporaryPath.c_str());
-    unregisterPending(m_slot);
+    forgetRemoval(m_slot);
 }
 
 int PendingFile::takeDescriptor() {
@@ -94,7 +53,7 @@ void PendingFile::commit() {
     if (std::rename(m_temporaryPath.c_str(), m_finalPath.c_str()) != 0)
         throw Failure("cannot write " + quote(m_finalPath) + ": " + std::strerror(errno));
     m_committed = true;
-    unregisterPending(m_slot);
+    forgetRemoval(m_slot);
     m_slot = -1;
 }
 

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // An output file that appears only when it is complete: the content goes to a hidden temporary
 // file in the same folder, which commit() renames over the final name. A pending file that is
-// destroyed uncommitted, or whose process is interrupted (SIGINT, SIGTERM, SIGHUP), is removed.
+// destroyed uncommitted is removed, and so is one whose process ends by a signal
+// (SignalCleanup.h).
 #pragma once
 
 #include <cstddef>

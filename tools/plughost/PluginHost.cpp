@@ -2,6 +2,7 @@
 #include "PluginHost.h"
 
 #include "Failure.h"
+#include "SignalCleanup.h"
 
 #include <array>
 #include <cctype>
@@ -59,7 +60,11 @@ PluginHost::PluginHost(const std::string& path) {
                       ": no VST entry point (looked for VSTPluginMain, main and MAIN)");
 
     t_creating = this;
-    AEffect* effect = entry(&PluginHost::hostCallback);
+    AEffect* effect = nullptr;
+    {
+        const InsidePlugin inside;
+        effect = entry(&PluginHost::hostCallback);
+    }
     t_creating = nullptr;
     checkRecord(path, effect);
     m_effect = effect;
@@ -134,6 +139,7 @@ VstIntPtr VSTCALLBACK PluginHost::hostCallback(AEffect* effect, VstInt32 opcode,
 
 VstIntPtr PluginHost::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                float opt) {
+    const InsidePlugin inside;
     return m_effect->dispatcher(m_effect, opcode, index, value, ptr, opt);
 }
 
@@ -182,10 +188,14 @@ std::string PluginHost::parameterLabel(VstInt32 index) {
 std::string PluginHost::parameterDisplay(VstInt32 index) {
     return text(effGetParamDisplay, index);
 }
+
 float PluginHost::parameter(VstInt32 index) {
+    const InsidePlugin inside;
     return m_effect->getParameter(m_effect, index);
 }
+
 void PluginHost::setParameter(VstInt32 index, float value) {
+    const InsidePlugin inside;
     m_effect->setParameter(m_effect, index, value);
 }
 
@@ -224,6 +234,7 @@ void PluginHost::setChunk(const std::vector<unsigned char>& data) {
 
 void PluginHost::process(float** inputs, float** outputs, VstInt32 frames, std::int64_t position) {
     m_transport.moveTo(position);
+    const InsidePlugin inside;
     const auto start = std::chrono::steady_clock::now();
     m_effect->processReplacing(m_effect, inputs, outputs, frames);
     m_processingTime += std::chrono::steady_clock::now() - start;
@@ -232,6 +243,7 @@ void PluginHost::process(float** inputs, float** outputs, VstInt32 frames, std::
 void PluginHost::process(double** inputs, double** outputs, VstInt32 frames,
                          std::int64_t position) {
     m_transport.moveTo(position);
+    const InsidePlugin inside;
     const auto start = std::chrono::steady_clock::now();
     m_effect->processDoubleReplacing(m_effect, inputs, outputs, frames);
     m_processingTime += std::chrono::steady_clock::now() - start;

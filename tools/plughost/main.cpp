@@ -3,6 +3,7 @@
 #include "CommandLine.h"
 #include "Commands.h"
 #include "Failure.h"
+#include "SignalCleanup.h"
 
 #include <cstdio>
 #include <exception>
@@ -13,6 +14,7 @@
 
 int main(int argc, char** argv) {
     using namespace plughost;
+    installSignalCleanup();
     try {
         const Command command = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
         std::visit(

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 
 namespace plughost::testing {
 namespace {
@@ -86,6 +87,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "entry point VSTPluginMain returned no plug-in"},
         FailureCase{"WrongMagic", process(WRONG_MAGIC_PLUGIN, {}),
                     "wrong magic 0x42616450 ('BadP'), expected 0x56737450 ('VstP')"},
+        FailureCase{"PluginCrashes", process(CRASHING_PLUGIN, {}),
+                    "the plug-in crashed (invalid memory access, SIGSEGV)", 128 + SIGSEGV},
         FailureCase{"UnsupportedOutputFormat",
                     {"process", kTrimmer, "-i", "@in.wav", "-o", "@out.mp3"},
                     "unsupported output format '.mp3'"},
