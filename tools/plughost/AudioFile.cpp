@@ -34,7 +34,10 @@ OutputFormat outputFormatFor(const std::string& path) {
     if (extension == ".aif" || extension == ".aiff")
         return {SF_FORMAT_AIFF | SF_FORMAT_FLOAT, "32-bit float AIFF"};
     if (extension == ".flac") return {SF_FORMAT_FLAC | SF_FORMAT_PCM_24, "24-bit FLAC"};
-    throw Failure("unsupported output format " + quote(extension.empty() ? path : extension) +
+    if (extension.empty())
+        throw Failure("cannot tell the format of " + quote(path) +
+                      " from its name: end it in .wav, .aiff, .aif or .flac");
+    throw Failure("unsupported output format " + quote(extension) +
                   " (use .wav, .aiff, .aif or .flac)");
 }
 
