@@ -60,12 +60,34 @@ double TTarvoEffect::Gain(int pair) const noexcept {
 }
 
 void TTarvoEffect::ClearVariables() noexcept {
-    for (double* variable :
-         {&gain1, &gain2, &gain3, &gain4, &sampleRate, &channelCount, &blockSize, &tempo,
-          &timeSigNumerator, &timeSigDenominator, &playState, &beatPosition, &latencyRequest,
-          &latencyReported, &displayUpdateRequest, &lastDisplayCheck, &serializeIndex, &paintRed,
-          &paintGreen, &paintBlue, &paintAlpha, &paintMode, &areaWidth, &areaHeight,
-          &viewMouseButtons, &viewMouseX, &viewMouseY, &backgroundColor})
+    for (double* variable : {&gain1,
+                             &gain2,
+                             &gain3,
+                             &gain4,
+                             &sampleRate,
+                             &channelCount,
+                             &blockSize,
+                             &tempo,
+                             &timeSigNumerator,
+                             &timeSigDenominator,
+                             &playState,
+                             &beatPosition,
+                             &latencyRequest,
+                             &latencyReported,
+                             &displayUpdateRequest,
+                             &lastDisplayCheck,
+                             &serializeIndex,
+                             &paintRed,
+                             &paintGreen,
+                             &paintBlue,
+                             &paintAlpha,
+                             &paintMode,
+                             &areaWidth,
+                             &areaHeight,
+                             &viewMouseButtons,
+                             &viewMouseX,
+                             &viewMouseY,
+                             &backgroundColor})
         *variable = 0.0;
 }
 

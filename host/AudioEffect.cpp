@@ -29,8 +29,7 @@ void VSTCALLBACK processAccumulating(AEffect* effect, float** inputs, float** ou
 
 void VSTCALLBACK processFloat(AEffect* effect, float** inputs, float** outputs,
                               VstInt32 frames) noexcept {
-    if (AudioEffect* object = objectOf(effect))
-        object->processReplacing(inputs, outputs, frames);
+    if (AudioEffect* object = objectOf(effect)) object->processReplacing(inputs, outputs, frames);
 }
 
 void VSTCALLBACK processDouble(AEffect* effect, double** inputs, double** outputs,
@@ -50,8 +49,7 @@ float VSTCALLBACK getParameterEntry(AEffect* effect, VstInt32 index) noexcept {
 
 } // namespace
 
-AudioEffect::AudioEffect(audioMasterCallback audioMaster, VstInt32 numPrograms,
-                         VstInt32 numParams)
+AudioEffect::AudioEffect(audioMasterCallback audioMaster, VstInt32 numPrograms, VstInt32 numParams)
     : m_audioMaster(audioMaster), m_numPrograms(numPrograms), m_numParams(numParams) {
     m_cEffect.magic = kEffectMagic;
     m_cEffect.dispatcher = dispatchEffect;

@@ -19,10 +19,10 @@ public:
     virtual VstIntPtr dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                  float opt);
 
-    virtual void open() {}    // [ui]
-    virtual void close() {}   // [ui]
-    virtual void suspend() {} // [ui]
-    virtual void resume() {}  // [ui]
+    virtual void open() {}                                                      // [ui]
+    virtual void close() {}                                                     // [ui]
+    virtual void suspend() {}                                                   // [ui]
+    virtual void resume() {}                                                    // [ui]
     virtual void setSampleRate(float sampleRate) { m_sampleRate = sampleRate; } // [ui]
     virtual void setBlockSize(VstInt32 blockSize) { m_blockSize = blockSize; }  // [ui]
     virtual void processReplacing(float** /*inputs*/, float** /*outputs*/,
@@ -30,7 +30,7 @@ public:
     virtual void processDoubleReplacing(double** /*inputs*/, double** /*outputs*/,
                                         VstInt32 /*sampleFrames*/) {} // [audio]
     virtual void setParameter(VstInt32 /*index*/, float /*value*/) {} // [any]
-    virtual float getParameter(VstInt32 /*index*/) { return 0.0f; }  // [any]
+    virtual float getParameter(VstInt32 /*index*/) { return 0.0f; }   // [any]
     // setParameter, then tells the host with audioMasterAutomate. [ui]
     virtual void setParameterAutomated(VstInt32 index, float value);
     virtual VstInt32 getProgram() { return m_curProgram; }

@@ -6,8 +6,7 @@ constexpr VstIntPtr kPlugCategorySynth = 2;
 } // namespace
 
 void AudioEffectX::resume() {
-    if ((m_cEffect.flags & effFlagsIsSynth) != 0 || canDo("receiveVstMidiEvent") == 1)
-        wantEvents();
+    if ((m_cEffect.flags & effFlagsIsSynth) != 0 || canDo("receiveVstMidiEvent") == 1) wantEvents();
 }
 
 VstTimeInfo* AudioEffectX::getTimeInfo(VstInt32 filter) {
@@ -18,9 +17,13 @@ VstInt32 AudioEffectX::getPlugCategory() {
     return (m_cEffect.flags & effFlagsIsSynth) != 0 ? kPlugCategorySynth : 0;
 }
 
-bool AudioEffectX::updateDisplay() { return callHost(audioMasterUpdateDisplay) != 0; }
+bool AudioEffectX::updateDisplay() {
+    return callHost(audioMasterUpdateDisplay) != 0;
+}
 
-void AudioEffectX::wantEvents(VstInt32 filter) { callHost(audioMasterWantMidi, 0, filter); }
+void AudioEffectX::wantEvents(VstInt32 filter) {
+    callHost(audioMasterWantMidi, 0, filter);
+}
 
 VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                    float opt) {

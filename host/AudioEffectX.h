@@ -17,8 +17,7 @@ public:
     // events. [ui]
     void resume() override;
 
-    virtual bool getProgramNameIndexed(VstInt32 /*category*/, VstInt32 /*index*/,
-                                       char* /*text*/) {
+    virtual bool getProgramNameIndexed(VstInt32 /*category*/, VstInt32 /*index*/, char* /*text*/) {
         return false;
     }
     // The host's time information for the fields in `filter`, or null. [audio]

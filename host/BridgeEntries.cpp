@@ -8,7 +8,9 @@
 namespace bridge {
 
 namespace {
-TTarvo& effectOf(CVeST* shell) { return *shell->effect(); }
+TTarvo& effectOf(CVeST* shell) {
+    return *shell->effect();
+}
 } // namespace
 
 void create(CVeST* shell) {
@@ -19,15 +21,29 @@ void create(CVeST* shell) {
     shell->programsAreChunks(true);
 }
 
-void destroy(CVeST* shell) { delete shell->effect(); }
+void destroy(CVeST* shell) {
+    delete shell->effect();
+}
 
-void open(CVeST* shell) { effectOf(shell).OnReset(); }
-void suspend(CVeST* shell) { effectOf(shell).OnSuspend(); }
-void resume(CVeST* shell) { effectOf(shell).OnResume(); }
-void idle(CVeST* shell) { effectOf(shell).OnRedrawTick(); }
-void close(CVeST* shell) { effectOf(shell).OnClose(); }
+void open(CVeST* shell) {
+    effectOf(shell).OnReset();
+}
+void suspend(CVeST* shell) {
+    effectOf(shell).OnSuspend();
+}
+void resume(CVeST* shell) {
+    effectOf(shell).OnResume();
+}
+void idle(CVeST* shell) {
+    effectOf(shell).OnRedrawTick();
+}
+void close(CVeST* shell) {
+    effectOf(shell).OnClose();
+}
 
-std::int32_t getVendorVersion(CVeST* shell) { return effectOf(shell).VendorVersion(); }
+std::int32_t getVendorVersion(CVeST* shell) {
+    return effectOf(shell).VendorVersion();
+}
 
 std::int32_t getVendorString(CVeST* shell, char* text) {
     copyHostText(text, effectOf(shell).VendorString());

@@ -58,8 +58,8 @@ HostBridgeTable makeBridgeTable() noexcept {
     table.getParameterName = bridge::getParameterName;
     table.getParameterLabel = bridge::getParameterLabel;
     table.getParameterDisplay = bridge::getParameterDisplay;
-    table.processReplacing = process_bridge::processEntry<Effect, float>;
-    table.processDoubleReplacing = process_bridge::processEntry<Effect, double>;
+    table.processReplacing = process_bridge::selectProcessEntry<Effect, float>();
+    table.processDoubleReplacing = process_bridge::selectProcessEntry<Effect, double>();
     table.getChunk = bridge::getChunk;
     table.setChunk = bridge::setChunk;
     return table;

@@ -41,7 +41,8 @@ void CVeST::resume() {
 }
 
 void CVeST::processReplacing(float** inputs, float** outputs, VstInt32 frames) {
-    if (m_bridge.processReplacing != nullptr) m_bridge.processReplacing(this, inputs, outputs, frames);
+    if (m_bridge.processReplacing != nullptr)
+        m_bridge.processReplacing(this, inputs, outputs, frames);
 }
 
 void CVeST::processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames) {

@@ -27,17 +27,17 @@ public:
     static constexpr VstInt32 kMidiRingSize = 1000;
 
     // Takes ownership of `effect`. The table is copied and never changes afterwards.
-    CVeST(audioMasterCallback audioMaster, VstInt32 numPrograms, VstInt32 numParams,
-          TTarvo* effect, const HostBridgeTable& bridge);
+    CVeST(audioMasterCallback audioMaster, VstInt32 numPrograms, VstInt32 numParams, TTarvo* effect,
+          const HostBridgeTable& bridge);
     ~CVeST() override;
 
-    void open() override;    // [ui]
-    void close() override;   // [ui]
-    void suspend() override; // [ui]
-    void resume() override;  // [ui]
+    void open() override;                                                             // [ui]
+    void close() override;                                                            // [ui]
+    void suspend() override;                                                          // [ui]
+    void resume() override;                                                           // [ui]
     void processReplacing(float** inputs, float** outputs, VstInt32 frames) override; // [audio]
     void processDoubleReplacing(double** inputs, double** outputs,
-                                VstInt32 frames) override; // [audio]
+                                VstInt32 frames) override;   // [audio]
     void setParameter(VstInt32 index, float value) override; // [any]
     float getParameter(VstInt32 index) override;             // [any]
     void setProgramName(const char* name) override;

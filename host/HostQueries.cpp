@@ -23,7 +23,9 @@ std::int32_t hostOutputCount(CVeST* shell) {
     return shell != nullptr ? shell->getAeffect()->numOutputs : 0;
 }
 
-std::int32_t hostBlockSize(CVeST* shell) { return shell != nullptr ? shell->getBlockSize() : 0; }
+std::int32_t hostBlockSize(CVeST* shell) {
+    return shell != nullptr ? shell->getBlockSize() : 0;
+}
 
 double hostTempo(CVeST* shell) {
     const VstTimeInfo* info = timeInfo(shell, kVstTempoValid);

@@ -9,19 +9,19 @@
 
 class CVeST;
 
-double hostSampleRate(CVeST* shell);          // stored sample rate (44100 until the host sets it)
-std::int32_t hostChannelCount(CVeST* shell);  // the host record's numInputs
-std::int32_t hostOutputCount(CVeST* shell);   // the host record's numOutputs
-std::int32_t hostBlockSize(CVeST* shell);     // stored maximum block size
-double hostTempo(CVeST* shell);               // [audio]
+double hostSampleRate(CVeST* shell);         // stored sample rate (44100 until the host sets it)
+std::int32_t hostChannelCount(CVeST* shell); // the host record's numInputs
+std::int32_t hostOutputCount(CVeST* shell);  // the host record's numOutputs
+std::int32_t hostBlockSize(CVeST* shell);    // stored maximum block size
+double hostTempo(CVeST* shell);              // [audio]
 // Tempo and time signature through the non-null out pointers; 1 when the host gave time
 // information (nothing is written otherwise). [audio]
 std::int32_t hostTempoAndTimeSig(CVeST* shell, double* tempo, double* numerator,
                                  double* denominator);
-std::int32_t hostIsPlaying(CVeST* shell);     // [audio]
-std::int32_t hostIsRecording(CVeST* shell);   // [audio]
-double hostPpqPos(CVeST* shell);              // [audio]
-double hostBarStartPos(CVeST* shell);         // [audio]
+std::int32_t hostIsPlaying(CVeST* shell);   // [audio]
+std::int32_t hostIsRecording(CVeST* shell); // [audio]
+double hostPpqPos(CVeST* shell);            // [audio]
+double hostBarStartPos(CVeST* shell);       // [audio]
 // audioMasterUpdateDisplay; 1 when the host answers non-zero. [audio]
 std::int32_t hostUpdateDisplay(CVeST* shell);
 // Writes the host record's initialDelay; the host is not told (it reads the record). [audio]

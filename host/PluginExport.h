@@ -10,7 +10,7 @@
 #define QT_PLUGIN_MAIN_ALIAS
 #else
 #define QT_PLUGIN_EXPORT __attribute__((visibility("default")))
-#define QT_PLUGIN_MAIN_ALIAS                                                                    \
-    extern "C" QT_PLUGIN_EXPORT AEffect* vstPluginMainAlias(audioMasterCallback) noexcept      \
-        __asm__("main") __attribute__((alias("VSTPluginMain")));
+#define QT_PLUGIN_MAIN_ALIAS                                                                       \
+    extern "C" QT_PLUGIN_EXPORT AEffect* vstPluginMainAlias(audioMasterCallback) noexcept __asm__( \
+        "main") __attribute__((alias("VSTPluginMain")));
 #endif

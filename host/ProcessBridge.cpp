@@ -10,10 +10,8 @@ std::int32_t rememberedChannels(std::atomic<std::int32_t>& slot, const CVeST& sh
     if (wanted < 0) wanted = 0;
     if (wanted > CTarvoSamples::kSamplePlaces) wanted = CTarvoSamples::kSamplePlaces;
     // Whoever publishes first wins; a losing caller takes the published value.
-    if (slot.compare_exchange_strong(channels, wanted, std::memory_order_acq_rel))
-        return wanted;
+    if (slot.compare_exchange_strong(channels, wanted, std::memory_order_acq_rel)) return wanted;
     return channels;
 }
 
 } // namespace process_bridge
-

@@ -14,8 +14,7 @@ const std::string kEmptyText;
 std::string FormatTwoDecimals(double value) {
     // Room for the longest fixed-point double: 309 integer digits, sign, point, two decimals.
     char text[330];
-    const auto result =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 2);
+    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 2);
     if (result.ec != std::errc()) return std::string();
     return std::string(text, result.ptr);
 }

@@ -14,7 +14,8 @@ namespace {
 void writeDataFile(const FileRecord& file) {
     std::FILE* out = std::fopen(DataPath(file.name).c_str(), "wb");
     if (out == nullptr) return;
-    for (float value : file.data) std::fputc(TruncToInt(value) & 0xFF, out);
+    for (float value : file.data)
+        std::fputc(TruncToInt(value) & 0xFF, out);
     std::fclose(out);
 }
 

@@ -15,9 +15,9 @@ enum TarvoFileMode : std::int32_t {
 };
 
 struct FileRecord {
-    std::string name;           // relative to the library's folder; empty for slot 0
-    std::int32_t position = 0;  // next value to read or write
-    std::vector<float> data;    // the slot's values
+    std::string name;          // relative to the library's folder; empty for slot 0
+    std::int32_t position = 0; // next value to read or write
+    std::vector<float> data;   // the slot's values
     std::int32_t mode = kFileClosed;
 };
 
@@ -30,7 +30,9 @@ public:
 
     // Slot `slot`, or null.
     FileRecord* FileSlot(std::int32_t slot) noexcept;
-    std::int32_t FileSlotCount() const noexcept { return static_cast<std::int32_t>(m_files.size()); }
+    std::int32_t FileSlotCount() const noexcept {
+        return static_cast<std::int32_t>(m_files.size());
+    }
 
     // Adds a slot open for writing under `name`; its values go to that data file (one byte per
     // value) when it is closed or when the runtime is destroyed. Answers the slot number.

@@ -5,7 +5,9 @@
 #include "platform/TarvoPlatform.h"
 
 namespace {
-bool isSeparator(char c) { return c == '/' || c == '\\'; }
+bool isSeparator(char c) {
+    return c == '/' || c == '\\';
+}
 } // namespace
 
 std::string DataPathFor(const std::string& moduleFile, const std::string& name) {

@@ -16,7 +16,9 @@ void TTarvo::ResetRuntime() {
     m_lastRedrawTick = 0;
 }
 
-void TTarvo::OnReset() { ResetRuntime(); }
+void TTarvo::OnReset() {
+    ResetRuntime();
+}
 
 void TTarvo::OnResume() {
     OnInit();

@@ -3,6 +3,7 @@
 // every conversion to an integer is biased truncation, and comparisons allow 0.00001 of slack.
 #pragma once
 
+#include <bit>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -11,10 +12,17 @@
 constexpr double kTarvoEpsilon = 0.00001;
 
 // The value an assignment stores: NaN and both infinities become +0.0; every finite value,
-// signed zeros and subnormals included, passes unchanged. Written as one comparison so that
-// loops over samples vectorise.
+// signed zeros and subnormals included, passes unchanged.
+// Written on the bits, without a floating-point comparison or branch: the exponent field is
+// all ones exactly for the non-finite values, and adding 1 to it carries into bit 11 only
+// then, which turns into a mask of all zeros (non-finite) or all ones (finite). Loops over
+// samples vectorise with plain integer operations, also where the instruction set has no
+// 64-bit compare.
 inline double Sanitize(double x) noexcept {
-    return std::fabs(x) <= DBL_MAX ? x : 0.0;
+    const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
+    const std::uint64_t exponent = (bits >> 52) & 0x7FF;
+    const std::uint64_t keep = ((exponent + 1) >> 11) - 1;
+    return std::bit_cast<double>(bits & keep);
 }
 
 // Conversion of a value to an integer: a bias of 0.0001 away from zero, then truncation toward

@@ -2,13 +2,13 @@
 // POSIX services: the library finds its own file through dladdr.
 #include "TarvoPlatform.h"
 
+#include <climits>
+#include <cstdlib>
+#include <ctime>
 #include <dirent.h>
 #include <dlfcn.h>
 #include <sys/stat.h>
 #include <sys/time.h>
-#include <climits>
-#include <cstdlib>
-#include <ctime>
 
 namespace tarvo_platform {
 
@@ -30,7 +30,8 @@ void setModuleHandle(void*) noexcept {}
 bool listDirectory(const std::string& folder, std::vector<std::string>& names) {
     DIR* dir = opendir(folder.c_str());
     if (dir == nullptr) return false;
-    while (const dirent* entry = readdir(dir)) names.emplace_back(entry->d_name);
+    while (const dirent* entry = readdir(dir))
+        names.emplace_back(entry->d_name);
     closedir(dir);
     return true;
 }

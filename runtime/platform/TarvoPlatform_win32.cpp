@@ -12,7 +12,9 @@ namespace {
 HMODULE g_module = nullptr;
 } // namespace
 
-void setModuleHandle(void* handle) noexcept { g_module = static_cast<HMODULE>(handle); }
+void setModuleHandle(void* handle) noexcept {
+    g_module = static_cast<HMODULE>(handle);
+}
 
 std::string moduleFileName() {
     // Long paths do not fit MAX_PATH; grow the buffer until the name fits.

@@ -52,7 +52,8 @@ TEST(TrimEffect, GainsFollowTheSlidersInDecibels) {
     EXPECT_DOUBLE_EQ(effect.Gain(4), 0.50118723362727224);
 
     double* s = effect.Samples();
-    for (int c = 0; c < 8; ++c) s[c] = 1.0 + c;
+    for (int c = 0; c < 8; ++c)
+        s[c] = 1.0 + c;
     s[5] = std::numeric_limits<double>::infinity();
     effect.OnSample();
     EXPECT_EQ(s[0], 1.0 * effect.Gain(1));
@@ -71,7 +72,8 @@ TEST(TrimEffect, ResetClearsEverythingAndEntersTheFontName) {
     effect.OnSliderChange();
     effect.MemoryAt(5) = 1.0;
     effect.OnReset();
-    for (int pair = 1; pair <= 4; ++pair) EXPECT_EQ(effect.Gain(pair), 0.0);
+    for (int pair = 1; pair <= 4; ++pair)
+        EXPECT_EQ(effect.Gain(pair), 0.0);
     EXPECT_EQ(effect.MemoryBlockCount(), 0u);
     ASSERT_NE(effect.FindString(10000), nullptr);
     EXPECT_EQ(*effect.FindString(10000), "Courier New");
@@ -87,19 +89,22 @@ TEST(TrimEffect, ResetClearsEverythingAndEntersTheFontName) {
 
 TEST(TrimEffect, SerializesSlidersOneToSixtyFour) {
     TTarvoEffect source;
-    for (std::int32_t n = 0; n < 128; ++n) source.SliderValue(n) = n * 0.5;
+    for (std::int32_t n = 0; n < 128; ++n)
+        source.SliderValue(n) = n * 0.5;
     void* data = nullptr;
     ASSERT_EQ(source.SaveState(&data, false), 260);
     const float* values = static_cast<const float*>(data);
     EXPECT_EQ(values[0], -1000.0f);
-    for (int k = 1; k <= 64; ++k) EXPECT_EQ(values[k], static_cast<float>(k) * 0.5f) << k;
+    for (int k = 1; k <= 64; ++k)
+        EXPECT_EQ(values[k], static_cast<float>(k) * 0.5f) << k;
 
     TTarvoEffect target;
     target.SliderValue(0) = -1.0;
     target.SliderValue(65) = -1.0;
     std::vector<float> chunk(values, values + 65);
     EXPECT_EQ(target.LoadState(chunk.data(), 260, false), 260);
-    for (int k = 1; k <= 64; ++k) EXPECT_EQ(target.SliderValue(k), k * 0.5) << k;
+    for (int k = 1; k <= 64; ++k)
+        EXPECT_EQ(target.SliderValue(k), k * 0.5) << k;
     EXPECT_EQ(target.SliderValue(0), -1.0);
     EXPECT_EQ(target.SliderValue(65), -1.0);
     EXPECT_DOUBLE_EQ(target.Gain(1), std::pow(10.0, 0.5 / 20.0));

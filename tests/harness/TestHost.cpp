@@ -14,7 +14,9 @@ std::string pluginPath(const std::string& fileName) {
     return executableFolder() + "../plugin/" + fileName;
 }
 
-std::string trimmerPath() { return pluginPath(QT_TRIMMER_FILE_NAME); }
+std::string trimmerPath() {
+    return pluginPath(QT_TRIMMER_FILE_NAME);
+}
 
 TestHost::TestHost(const std::string& library) {
     m_library.open(library, m_loadError);
@@ -28,11 +30,14 @@ TestHost::TestHost(const std::string& library) {
 }
 
 TestHost::~TestHost() {
-    for (AEffect* effect : m_open) effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
+    for (AEffect* effect : m_open)
+        effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
     if (g_activeHost == this) g_activeHost = nullptr;
 }
 
-AEffect* TestHost::create(const char* entry) { return createWithCallback(entry, &callback); }
+AEffect* TestHost::create(const char* entry) {
+    return createWithCallback(entry, &callback);
+}
 
 AEffect* TestHost::createWithCallback(const char* entry, audioMasterCallback hostCallback) {
     auto main = reinterpret_cast<VstPluginMainProc>(m_library.symbol(entry));

@@ -70,8 +70,7 @@ public:
                                           VstIntPtr value, void* ptr, float opt);
 
 private:
-    VstIntPtr answer(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                     float opt);
+    VstIntPtr answer(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, float opt);
 
     hostkit::DynamicLibrary m_library;
     std::string m_loadError;
@@ -85,7 +84,8 @@ struct ChannelBuffers {
     ChannelBuffers(int channels, int frames)
         : data(static_cast<std::size_t>(channels),
                std::vector<Sample>(static_cast<std::size_t>(frames))) {
-        for (auto& channel : data) pointers.push_back(channel.data());
+        for (auto& channel : data)
+            pointers.push_back(channel.data());
     }
     Sample** channels() { return pointers.data(); }
     std::vector<std::vector<Sample>> data;

@@ -51,7 +51,9 @@ void* operator new(std::size_t size) {
     if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
     throw std::bad_alloc();
 }
-void* operator new[](std::size_t size) { return operator new(size); }
+void* operator new[](std::size_t size) {
+    return operator new(size);
+}
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
     countAllocation();
     return std::malloc(size == 0 ? 1 : size);
@@ -63,9 +65,15 @@ void operator delete(void* p) noexcept {
     if (p != nullptr) countRelease();
     std::free(p);
 }
-void operator delete[](void* p) noexcept { operator delete(p); }
-void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
-void operator delete[](void* p, std::size_t) noexcept { operator delete(p); }
+void operator delete[](void* p) noexcept {
+    operator delete(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    operator delete(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    operator delete(p);
+}
 
 #ifndef QT_SANITIZE_BUILD
 extern "C" {
@@ -173,13 +181,16 @@ void watch(Action action) {
 
 // Runs `action` in a child process under a filter that traps every system call but the
 // clock's, writing and exiting; answers the child's exit status (0 when nothing else ran).
-std::atomic<long> g_trappedCall{-1};
-
+// Sanitizer runtimes make system calls of their own (signal stacks, shadow memory), so the
+// system-call filter only means something in the plain build.
+#ifndef QT_SANITIZE_BUILD
+// Async-signal-safe and system-call-free apart from the write: the filter is still active.
 void onTrap(int, siginfo_t* info, void*) {
-    char message[64];
-    const int n = std::snprintf(message, sizeof message, "trapped system call %d\n",
-                                info != nullptr ? info->si_syscall : -1);
-    if (n > 0) (void)!write(2, message, static_cast<std::size_t>(n));
+    char message[] = "trapped system call ###\n";
+    int number = info != nullptr ? info->si_syscall : 0;
+    for (int digit = 22; digit >= 20; --digit, number /= 10)
+        message[digit] = static_cast<char>('0' + number % 10);
+    (void)!write(2, message, sizeof message - 1);
     _exit(42);
 }
 
@@ -212,6 +223,7 @@ int runFiltered(Action action) {
     waitpid(child, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
+#endif
 
 } // namespace
 
@@ -237,6 +249,7 @@ TEST(AudioPath, ProcessingAllocatesNothingAndTakesNoLock) {
     EXPECT_EQ(g_locks, 1);
 }
 
+#ifndef QT_SANITIZE_BUILD
 TEST(AudioPath, ProcessingCallsTheSystemOnlyForTheClock) {
     Session session;
     ASSERT_NE(session.effect, nullptr) << session.host.loadError();
@@ -244,3 +257,4 @@ TEST(AudioPath, ProcessingCallsTheSystemOnlyForTheClock) {
     // The filter itself works: anything else is trapped.
     EXPECT_EQ(runFiltered([] { syscall(SYS_getpid); }), 42);
 }
+#endif

@@ -47,7 +47,8 @@ TEST_F(Chunks, AFreshPluginSavesTheMarkerAndSixtyFourZeros) {
     const unsigned char marker[] = {0x00, 0x00, 0x7A, 0xC4};
     EXPECT_EQ(std::memcmp(data, marker, 4), 0);
     const std::vector<float> values = floatsOf(data, 260);
-    for (std::size_t k = 1; k < values.size(); ++k) EXPECT_EQ(values[k], 0.0f) << k;
+    for (std::size_t k = 1; k < values.size(); ++k)
+        EXPECT_EQ(values[k], 0.0f) << k;
     // A preset and a project save are the same bytes.
     void* preset = nullptr;
     EXPECT_EQ(host.dispatch(effect, effGetChunk, 1, 0, &preset), 260);
@@ -64,7 +65,8 @@ TEST_F(Chunks, SavedSlidersRestoreIntoAFreshPlugin) {
     EXPECT_EQ(saved[1], 12.0f);
     EXPECT_EQ(saved[2], 0.0f);
     EXPECT_EQ(saved[3], -6.0f);
-    for (std::size_t k = 4; k < saved.size(); ++k) EXPECT_EQ(saved[k], 0.0f);
+    for (std::size_t k = 4; k < saved.size(); ++k)
+        EXPECT_EQ(saved[k], 0.0f);
 
     AEffect* fresh = host.create();
     ASSERT_NE(fresh, nullptr);

@@ -14,7 +14,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void touch(const fs::path& file) { std::ofstream(file) << "x"; }
+void touch(const fs::path& file) {
+    std::ofstream(file) << "x";
+}
 
 } // namespace
 

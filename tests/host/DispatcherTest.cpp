@@ -63,19 +63,57 @@ TEST_F(Dispatcher, AnswersOnlyTheExactMidiCapability) {
 TEST_F(Dispatcher, FixedAnswersAndUnknownOpcodesChangeNothing) {
     AEffect before;
     std::memcpy(&before, effect, sizeof before);
-    for (VstInt32 index : {0, 3, 99}) EXPECT_EQ(call(effCanBeAutomated, index), 1);
-    for (VstInt32 opcode : std::initializer_list<VstInt32>{
-             9, 16, 17, 18, 20, 21, 28, 30, 31, 32, 36, 37, 43, 46, 53, 54, 55, 57,
-                            80, 1000, -1, -100, effString2Parameter, effGetInputProperties,
-                            effGetOutputProperties, effOfflineNotify, effOfflinePrepare,
-                            effOfflineRun, effProcessVarIo, effSetSpeakerArrangement,
-                            effSetBypass, effVendorSpecific, effGetTailSize,
-                            effGetParameterProperties, effGetMidiProgramName,
-                            effGetMidiProgramCategory, effHasMidiProgramsChanged,
-                            effGetMidiKeyName, effBeginSetProgram, effEndSetProgram,
-                            effShellGetNextPlugin, effStartProcess, effStopProcess, effSetPanLaw,
-                            effBeginLoadBank, effBeginLoadProgram, effSetProcessPrecision,
-                            effGetNumMidiInputChannels, effGetNumMidiOutputChannels}) {
+    for (VstInt32 index : {0, 3, 99})
+        EXPECT_EQ(call(effCanBeAutomated, index), 1);
+    for (VstInt32 opcode : std::initializer_list<VstInt32>{9,
+                                                           16,
+                                                           17,
+                                                           18,
+                                                           20,
+                                                           21,
+                                                           28,
+                                                           30,
+                                                           31,
+                                                           32,
+                                                           36,
+                                                           37,
+                                                           43,
+                                                           46,
+                                                           53,
+                                                           54,
+                                                           55,
+                                                           57,
+                                                           80,
+                                                           1000,
+                                                           -1,
+                                                           -100,
+                                                           effString2Parameter,
+                                                           effGetInputProperties,
+                                                           effGetOutputProperties,
+                                                           effOfflineNotify,
+                                                           effOfflinePrepare,
+                                                           effOfflineRun,
+                                                           effProcessVarIo,
+                                                           effSetSpeakerArrangement,
+                                                           effSetBypass,
+                                                           effVendorSpecific,
+                                                           effGetTailSize,
+                                                           effGetParameterProperties,
+                                                           effGetMidiProgramName,
+                                                           effGetMidiProgramCategory,
+                                                           effHasMidiProgramsChanged,
+                                                           effGetMidiKeyName,
+                                                           effBeginSetProgram,
+                                                           effEndSetProgram,
+                                                           effShellGetNextPlugin,
+                                                           effStartProcess,
+                                                           effStopProcess,
+                                                           effSetPanLaw,
+                                                           effBeginLoadBank,
+                                                           effBeginLoadProgram,
+                                                           effSetProcessPrecision,
+                                                           effGetNumMidiInputChannels,
+                                                           effGetNumMidiOutputChannels}) {
         char buffer[8] = "intact";
         EXPECT_EQ(call(opcode, 1, 1, buffer, 1.0f), 0) << opcode;
         EXPECT_STREQ(buffer, "intact") << opcode;
@@ -106,10 +144,10 @@ TEST_F(Dispatcher, SpeakerArrangementIsNullInBothPlaces) {
 }
 
 TEST_F(Dispatcher, NullPointersAreAnsweredWithoutTouchingAnything) {
-    for (VstInt32 opcode : {effSetProgramName, effGetProgramName, effGetParamLabel,
-                            effGetParamDisplay, effGetParamName, effGetChunk, effSetChunk,
-                            effProcessEvents, effGetProgramNameIndexed, effGetEffectName,
-                            effGetVendorString, effGetProductString, effGetSpeakerArrangement})
+    for (VstInt32 opcode :
+         {effSetProgramName, effGetProgramName, effGetParamLabel, effGetParamDisplay,
+          effGetParamName, effGetChunk, effSetChunk, effProcessEvents, effGetProgramNameIndexed,
+          effGetEffectName, effGetVendorString, effGetProductString, effGetSpeakerArrangement})
         EXPECT_EQ(call(opcode, 0, opcode == effGetSpeakerArrangement ? 0 : 16, nullptr), 0)
             << opcode;
     EXPECT_EQ(call(effGetVendorVersion), 1000);

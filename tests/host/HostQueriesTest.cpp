@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
+#include "host/HostQueries.h"
 #include "TestHost.h"
 #include "effect/TTarvoEffect.h"
-#include "host/HostQueries.h"
 #include "host/PluginFactory.h"
 
 #include <gtest/gtest.h>
@@ -24,7 +24,8 @@ protected:
     void sendMidi(std::initializer_list<VstMidiEvent> list) {
         std::vector<VstEvent*> pointers;
         std::vector<VstMidiEvent> events(list);
-        for (VstMidiEvent& event : events) pointers.push_back(reinterpret_cast<VstEvent*>(&event));
+        for (VstMidiEvent& event : events)
+            pointers.push_back(reinterpret_cast<VstEvent*>(&event));
         std::vector<unsigned char> storage(sizeof(VstEvents) + pointers.size() * sizeof(VstEvent*));
         auto* header = reinterpret_cast<VstEvents*>(storage.data());
         header->numEvents = static_cast<VstInt32>(pointers.size());
@@ -78,7 +79,7 @@ TEST_F(HostQueries, ShellValues) {
     EXPECT_EQ(hostSetLatency(shell, 256), 1);
     EXPECT_EQ(effect->initialDelay, 256);
     EXPECT_EQ(host.calls.size(), 0u); // the host reads the record; it is not called
-    EXPECT_EQ(hostRedraw(shell), 0);   // no editor
+    EXPECT_EQ(hostRedraw(shell), 0);  // no editor
 
     EXPECT_EQ(hostSetSynth(shell, true), 1);
     EXPECT_EQ(effect->dispatcher(effect, effGetPlugCategory, 0, 0, nullptr, 0.0f), 2);
@@ -173,9 +174,11 @@ TEST_F(HostQueries, MidiEventsPassThroughTheRing) {
 
 TEST_F(HostQueries, TheRingOverwritesItsOldestEvents) {
     std::vector<VstMidiEvent> events;
-    for (int i = 0; i < 1001; ++i) events.push_back(note(i, 0x90, static_cast<unsigned char>(i % 128), 1));
+    for (int i = 0; i < 1001; ++i)
+        events.push_back(note(i, 0x90, static_cast<unsigned char>(i % 128), 1));
     std::vector<VstEvent*> pointers;
-    for (VstMidiEvent& event : events) pointers.push_back(reinterpret_cast<VstEvent*>(&event));
+    for (VstMidiEvent& event : events)
+        pointers.push_back(reinterpret_cast<VstEvent*>(&event));
     std::vector<unsigned char> storage(sizeof(VstEvents) + pointers.size() * sizeof(VstEvent*));
     auto* list = reinterpret_cast<VstEvents*>(storage.data());
     list->numEvents = 1001;

@@ -33,7 +33,8 @@ TEST(HostText, DefaultCapacityHoldsTheEffectNameWhole) {
     const std::string tooLong(100, 'z');
     copyHostText(buffer, tooLong);
     EXPECT_EQ(std::strlen(buffer), kVstMaxHostTextLength - 1);
-    for (std::size_t i = kVstMaxHostTextLength; i < sizeof buffer; ++i) EXPECT_EQ(buffer[i], 'G');
+    for (std::size_t i = kVstMaxHostTextLength; i < sizeof buffer; ++i)
+        EXPECT_EQ(buffer[i], 'G');
 
     char untouched = 'G';
     copyHostText(&untouched, "abc", 0);

@@ -83,7 +83,8 @@ TEST_F(Parameters, OutOfRangeIndicesReadZeroAndChangeNothing) {
         EXPECT_EQ(display(index), "") << index;
     }
     EXPECT_EQ(get(0), 0.25f);
-    for (VstInt32 i = 1; i < 4; ++i) EXPECT_EQ(get(i), 0.5f);
+    for (VstInt32 i = 1; i < 4; ++i)
+        EXPECT_EQ(get(i), 0.5f);
 }
 
 TEST_F(Parameters, NonFiniteHostValuesAreStoredAsZero) {
@@ -120,7 +121,8 @@ TEST_F(Parameters, LongProgramNamesAreKeptButHandedBackCut) {
     host.dispatch(effect, effGetProgramName, 0, 0, buffer);
     EXPECT_EQ(std::strlen(buffer), 63u);
     EXPECT_EQ(std::string(buffer), longName.substr(0, 63));
-    for (std::size_t i = 64; i < sizeof buffer; ++i) EXPECT_EQ(buffer[i], 'G') << i;
+    for (std::size_t i = 64; i < sizeof buffer; ++i)
+        EXPECT_EQ(buffer[i], 'G') << i;
 
     host.dispatch(effect, effSetProgramName, 0, 0, const_cast<char*>("short"));
     EXPECT_EQ(host.text(effect, effGetProgramName), "short");

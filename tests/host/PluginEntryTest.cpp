@@ -31,7 +31,8 @@ TEST(PluginEntry, CreatesTheRecordHostsExpect) {
     EXPECT_EQ(effect->resvd2, 0);
     EXPECT_EQ(effect->user, nullptr);
     EXPECT_NE(effect->object, nullptr);
-    for (char c : effect->future) EXPECT_EQ(c, 0);
+    for (char c : effect->future)
+        EXPECT_EQ(c, 0);
     EXPECT_NE(effect->dispatcher, nullptr);
     EXPECT_NE(effect->process, nullptr);
     EXPECT_NE(effect->processReplacing, nullptr);
@@ -110,8 +111,8 @@ TEST(PluginEntry, EditorEntriesAreEmptyAndNoEditorExists) {
     void* rect = &host;
     EXPECT_EQ(effect->dispatcher(effect, effEditGetRect, 0, 0, &rect, 0.0f), 0);
     EXPECT_EQ(rect, &host);
-    for (VstInt32 opcode : {effEditOpen, effEditClose, effEditIdle, effEditKeyDown, effEditKeyUp,
-                            effSetEditKnobMode})
+    for (VstInt32 opcode :
+         {effEditOpen, effEditClose, effEditIdle, effEditKeyDown, effEditKeyUp, effSetEditKnobMode})
         EXPECT_EQ(effect->dispatcher(effect, opcode, 0, 0, nullptr, 0.0f), 0) << opcode;
     effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
 }

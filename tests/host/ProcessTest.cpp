@@ -25,19 +25,21 @@ void fillNoise(ChannelBuffers<Sample>& buffers, unsigned seed) {
     std::mt19937 random(seed);
     std::uniform_real_distribution<double> level(-1.0, 1.0);
     for (auto& channel : buffers.data)
-        for (Sample& sample : channel) sample = static_cast<Sample>(level(random));
+        for (Sample& sample : channel)
+            sample = static_cast<Sample>(level(random));
 }
 
 template <class Sample>
-void process(AEffect* effect, ChannelBuffers<Sample>& in, ChannelBuffers<Sample>& out,
-             int frames) {
+void process(AEffect* effect, ChannelBuffers<Sample>& in, ChannelBuffers<Sample>& out, int frames) {
     if constexpr (sizeof(Sample) == sizeof(float))
         effect->processReplacing(effect, in.channels(), out.channels(), frames);
     else
         effect->processDoubleReplacing(effect, in.channels(), out.channels(), frames);
 }
 
-bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool sameBits(float a, float b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 class Processing : public testing::Test {
 protected:
@@ -83,7 +85,8 @@ TEST_F(Processing, EachPairHasItsOwnGain) {
     for (int j = 0; j < 64; ++j) {
         EXPECT_EQ(out.data[0][j], in.data[0][j] * kMinus12dB);
         EXPECT_EQ(out.data[1][j], in.data[1][j] * kMinus12dB);
-        for (int c = 2; c < 6; ++c) EXPECT_EQ(out.data[c][j], in.data[c][j]);
+        for (int c = 2; c < 6; ++c)
+            EXPECT_EQ(out.data[c][j], in.data[c][j]);
         EXPECT_EQ(out.data[6][j], in.data[6][j] * plus12dB);
         EXPECT_EQ(out.data[7][j], in.data[7][j] * plus12dB);
     }
@@ -92,8 +95,8 @@ TEST_F(Processing, EachPairHasItsOwnGain) {
     fillNoise(fin, 4);
     process(effect, fin, fout, 64);
     for (int j = 0; j < 64; ++j)
-        EXPECT_EQ(fout.data[1][j], static_cast<float>(static_cast<double>(fin.data[1][j]) *
-                                                      kMinus12dB));
+        EXPECT_EQ(fout.data[1][j],
+                  static_cast<float>(static_cast<double>(fin.data[1][j]) * kMinus12dB));
 }
 
 TEST_F(Processing, NonFiniteSamplesComeOutAsZeroOnTheirChannelOnly) {
@@ -126,7 +129,8 @@ TEST_F(Processing, SilenceAfterOpenUntilTheFirstResume) {
     fillNoise(in, 6);
     process(effect, in, out, 16);
     for (const auto& channel : out.data)
-        for (float sample : channel) EXPECT_EQ(sample, 0.0f);
+        for (float sample : channel)
+            EXPECT_EQ(sample, 0.0f);
     host.dispatch(effect, effMainsChanged, 0, 1);
     process(effect, in, out, 16);
     EXPECT_EQ(out.data, in.data);
@@ -139,7 +143,8 @@ TEST_F(Processing, InPlaceGivesTheSameResultAsSeparateBuffers) {
     fillNoise(in, 7);
     ChannelBuffers<float> inPlace = in;
     inPlace.pointers.clear();
-    for (auto& channel : inPlace.data) inPlace.pointers.push_back(channel.data());
+    for (auto& channel : inPlace.data)
+        inPlace.pointers.push_back(channel.data());
     process(effect, in, out, 300);
     process(effect, inPlace, inPlace, 300);
     EXPECT_EQ(inPlace.data, out.data);
@@ -169,7 +174,8 @@ TEST_F(Processing, BlockHookRunsOncePerCallEvenWithoutFrames) {
 TEST_F(Processing, MissingBuffersDoNothing) {
     host.start(effect);
     ChannelBuffers<float> in(kChannels, 8), out(kChannels, 8);
-    for (auto& channel : out.data) std::fill(channel.begin(), channel.end(), 7.0f);
+    for (auto& channel : out.data)
+        std::fill(channel.begin(), channel.end(), 7.0f);
     host.clearCalls();
     effect->processReplacing(effect, nullptr, out.channels(), 8);
     effect->processReplacing(effect, in.channels(), nullptr, 8);
@@ -178,7 +184,8 @@ TEST_F(Processing, MissingBuffersDoNothing) {
     effect->processDoubleReplacing(effect, nullptr, nullptr, 8);
     EXPECT_EQ(host.calls.size(), 0u);
     for (const auto& channel : out.data)
-        for (float sample : channel) EXPECT_EQ(sample, 7.0f);
+        for (float sample : channel)
+            EXPECT_EQ(sample, 7.0f);
     // Without frames there is nothing to touch: the block hook still runs.
     effect->processReplacing(effect, nullptr, nullptr, 0);
     EXPECT_EQ(host.count(audioMasterGetTime), 4);
@@ -194,7 +201,8 @@ TEST_F(Processing, BothPrecisionsAlternateOnOneInstance) {
     ChannelBuffers<double> din(kChannels, 32), dout(kChannels, 32);
     fillNoise(fin, 8);
     for (int c = 0; c < kChannels; ++c)
-        for (int j = 0; j < 32; ++j) din.data[c][j] = fin.data[c][j];
+        for (int j = 0; j < 32; ++j)
+            din.data[c][j] = fin.data[c][j];
     for (int round = 0; round < 3; ++round) {
         process(effect, fin, fout, 32);
         process(effect, din, dout, 32);
@@ -223,3 +231,51 @@ TEST(RememberedChannels, FirstReaderWinsAndTheCountIsBounded) {
     EXPECT_EQ(process_bridge::rememberedChannels(negative, shell), 0);
     effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
 }
+
+#if QT_WIDE_PROCESSING
+TEST(WideEntries, GiveTheBaselineResultsBitForBit) {
+    TestHost host;
+    AEffect* effect = createPlugin<TTarvoEffect>(&TestHost::callback);
+    ASSERT_NE(effect, nullptr);
+    CVeST* shell = static_cast<CVeST*>(effect->object);
+    host.start(effect);
+    for (VstInt32 p = 0; p < 4; ++p)
+        effect->setParameter(effect, p, 0.1f + 0.27f * static_cast<float>(p));
+
+    using Entry = process_bridge::ProcessEntry<float>;
+    std::vector<std::pair<const char*, Entry>> entries = {
+        {"baseline", process_bridge::processEntry<TTarvoEffect, float>}};
+    if (__builtin_cpu_supports("avx2"))
+        entries.emplace_back("avx2", process_bridge::processEntryAvx2<TTarvoEffect, float>);
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+        __builtin_cpu_supports("avx512dq"))
+        entries.emplace_back("avx512", process_bridge::processEntryAvx512<TTarvoEffect, float>);
+    if (entries.size() == 1) GTEST_SKIP() << "this processor has no wider vector unit";
+
+    constexpr int kFrames = 203; // not a multiple of any vector width
+    ChannelBuffers<float> in(kChannels, kFrames);
+    fillNoise(in, 9);
+    const float specials[] = {std::numeric_limits<float>::infinity(),
+                              -std::numeric_limits<float>::infinity(),
+                              std::numeric_limits<float>::quiet_NaN(),
+                              std::numeric_limits<float>::denorm_min(),
+                              -0.0f,
+                              std::numeric_limits<float>::max(),
+                              -std::numeric_limits<float>::max()};
+    for (int j = 0; j < kFrames; j += 3)
+        in.data[j % kChannels][j] = specials[j % 7];
+
+    std::vector<std::vector<std::vector<float>>> results;
+    for (const auto& [name, entry] : entries) {
+        ChannelBuffers<float> out(kChannels, kFrames);
+        entry(shell, in.channels(), out.channels(), kFrames);
+        results.push_back(out.data);
+    }
+    for (std::size_t e = 1; e < results.size(); ++e)
+        for (int c = 0; c < kChannels; ++c)
+            for (int j = 0; j < kFrames; ++j)
+                ASSERT_TRUE(sameBits(results[e][c][j], results[0][c][j]))
+                    << entries[e].first << " channel " << c << " frame " << j;
+    effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
+}
+#endif

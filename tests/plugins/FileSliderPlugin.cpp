@@ -20,7 +20,8 @@ public:
 
     void OnClose() override {
         const std::int32_t slot = OpenFileForWriting("fileslider_out.dat");
-        for (double value : {1.0, 2.0, 255.0, 256.0, -1.0}) FileVar(slot, value);
+        for (double value : {1.0, 2.0, 255.0, 256.0, -1.0})
+            FileVar(slot, value);
         CloseFile(slot);
     }
 };

@@ -20,7 +20,9 @@ std::vector<unsigned char> readBytes(const fs::path& file) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-fs::path besideProgram(const std::string& name) { return testhost::executableFolder() + name; }
+fs::path besideProgram(const std::string& name) {
+    return testhost::executableFolder() + name;
+}
 
 } // namespace
 
@@ -77,8 +79,7 @@ TEST(FileSlots, ClosingWritesOneBytePerValueNextToTheLibrary) {
     for (double value : {1.0, 2.0, 255.0, 256.0, -1.0, 3.7, -2.99995, 0.99995})
         runtime.FileVar(slot, value);
     runtime.CloseFile(slot);
-    EXPECT_EQ(readBytes(target),
-              (std::vector<unsigned char>{1, 2, 255, 0, 255, 3, 0xFD, 1}));
+    EXPECT_EQ(readBytes(target), (std::vector<unsigned char>{1, 2, 255, 0, 255, 3, 0xFD, 1}));
     const FileRecord& closed = *runtime.FileSlot(slot);
     EXPECT_EQ(closed.mode, kFileClosed);
     EXPECT_TRUE(closed.name.empty());

@@ -10,7 +10,8 @@
 TEST(Lifecycle, ANewRuntimeHasItsInitialState) {
     TTestRuntime runtime;
     EXPECT_EQ(runtime.Shell(), nullptr);
-    for (std::int32_t n = 0; n < CTarvoSliders::kSliderCount; ++n) EXPECT_EQ(runtime.SliderValue(n), 0.0);
+    for (std::int32_t n = 0; n < CTarvoSliders::kSliderCount; ++n)
+        EXPECT_EQ(runtime.SliderValue(n), 0.0);
     for (std::int32_t c = 0; c < CTarvoSamples::kSamplePlaces; ++c)
         EXPECT_EQ(runtime.Samples()[c], 0.0);
     EXPECT_EQ(runtime.SliderRecordCount(), 0);

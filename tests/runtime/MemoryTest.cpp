@@ -21,7 +21,8 @@ TEST(Memory, BlocksAreMadeOnFirstTouchAndZeroFilled) {
     double* block = runtime.MemoryRun(-65536, 65536);
     ASSERT_NE(block, nullptr);
     EXPECT_EQ(block[65535], 7.0);
-    for (int i = 0; i < 65535; ++i) ASSERT_EQ(block[i], 0.0);
+    for (int i = 0; i < 65535; ++i)
+        ASSERT_EQ(block[i], 0.0);
     EXPECT_EQ(runtime.MemoryBlockCount(), 3u);
     EXPECT_EQ(&runtime.MemoryAt(INT32_MIN), &runtime.MemoryRun(INT32_MIN, 1)[0]);
 }

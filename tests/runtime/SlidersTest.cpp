@@ -23,7 +23,9 @@ SliderRecord numeric(std::int32_t number, double minimum, double maximum, double
     return record;
 }
 
-void touch(const fs::path& file) { std::ofstream(file) << "x"; }
+void touch(const fs::path& file) {
+    std::ofstream(file) << "x";
+}
 
 // A data folder next to the test program, removed again at the end of the test.
 struct DataFolder {
@@ -110,8 +112,10 @@ TEST(Sliders, OptionSlidersShowTheSelectedText) {
     options.optionTexts = {"low", "mid", "high"};
     runtime.AddSlider(options);
     const std::pair<double, const char*> cases[] = {
-        {0.0, "low"},  {0.99, "low"},  {1.0, "mid"},  {1.99, "mid"},
-        {2.0, "high"}, {5.0, "high"},  {-1.0, "low"}, {std::numeric_limits<double>::quiet_NaN(), "low"},
+        {0.0, "low"},    {0.99, "low"},
+        {1.0, "mid"},    {1.99, "mid"},
+        {2.0, "high"},   {5.0, "high"},
+        {-1.0, "low"},   {std::numeric_limits<double>::quiet_NaN(), "low"},
         {1e300, "high"}, {-1e300, "low"}};
     for (const auto& [value, text] : cases) {
         runtime.SliderValue(4) = value;
@@ -122,9 +126,10 @@ TEST(Sliders, OptionSlidersShowTheSelectedText) {
 TEST(Sliders, NumericDisplayHasTwoDecimals) {
     TTestRuntime runtime;
     runtime.AddSlider(numeric(1, -12.0, 12.0, 0.1));
-    const std::pair<double, const char*> cases[] = {
-        {-3.5, "-3.50"}, {0.0, "0.00"}, {-12.0, "-12.00"}, {0.125, "0.12"}, {2.675, "2.67"},
-        {1234567.891, "1234567.89"}, {0.005, "0.01"}};
+    const std::pair<double, const char*> cases[] = {{-3.5, "-3.50"},   {0.0, "0.00"},
+                                                    {-12.0, "-12.00"}, {0.125, "0.12"},
+                                                    {2.675, "2.67"},   {1234567.891, "1234567.89"},
+                                                    {0.005, "0.01"}};
     for (const auto& [value, text] : cases) {
         runtime.SliderValue(1) = value;
         EXPECT_EQ(runtime.ParameterDisplay(0), text) << value;

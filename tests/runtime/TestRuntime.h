@@ -9,7 +9,8 @@ public:
     void OnInit() override { ++inits; }
     void OnSliderChange() override { ++sliderChanges; }
     void OnSerialize() override {
-        for (double* variable : serialized) FileVar(kSerializeSlot, *variable);
+        for (double* variable : serialized)
+            FileVar(kSerializeSlot, *variable);
     }
 
     int inits = 0;
