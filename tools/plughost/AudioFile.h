@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 struct sf_private_tag; // libsndfile's SNDFILE
 
@@ -42,6 +43,7 @@ public:
 private:
     std::string m_path;
     sf_private_tag* m_file = nullptr;
+    std::vector<float> m_narrow; // 32-bit float files read for 64-bit processing
     int m_channels = 0;
     int m_sampleRate = 0;
     int m_format = 0;
@@ -68,6 +70,9 @@ private:
 
     PendingFile m_pending;
     sf_private_tag* m_file = nullptr;
+    bool m_floatSamples = false;
+    std::vector<float> m_narrow; // 64-bit samples on their way to a 32-bit float file
+    int m_channels = 0;
 };
 
 } // namespace plughost
