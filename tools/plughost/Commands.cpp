@@ -220,6 +220,7 @@ void runInfo(const InfoOptions& options) {
 }
 
 void runProcess(const ProcessOptions& options) {
+    // Everything that can be checked without the plug-in is checked first.
     const OutputFormat format = outputFormatFor(options.output);
     std::vector<ParameterRequest> requests;
     for (const std::string& spec : options.parameters)
@@ -245,7 +246,9 @@ void runProcess(const ProcessOptions& options) {
         checkStateBelongsTo(*state, identity, options.stateIn, warning);
         if (!warning.empty()) note(warning);
     }
-    reportChannelMapping(reader, options.input, record.numInputs);
+    const VstInt32 inputs = record.numInputs;
+    const VstInt32 outputs = record.numOutputs;
+    reportChannelMapping(reader, options.input, inputs);
 
     const bool verbose = options.verbose;
     const auto trace = [verbose](const std::string& text) {
@@ -267,24 +270,28 @@ void runProcess(const ProcessOptions& options) {
               quote(plugin.parameterDisplay(resolved.index)));
     }
 
-    AudioWriter writer(options.output, format, record.numOutputs, reader.sampleRate());
+    AudioWriter writer(options.output, format, outputs, reader.sampleRate());
     std::optional<PendingFile> stateFile;
     if (!options.stateOut.empty()) stateFile.emplace(options.stateOut);
 
     trace("resume");
     plugin.resume();
+    // The buffers and the output file are made for the counts read above.
+    if (record.numInputs != inputs || record.numOutputs != outputs)
+        throw Failure(what + " changed its channel counts when it was resumed");
     Progress progress(stderr, Progress::stderrIsTerminal(), "processing", reader.frames());
     const auto start = std::chrono::steady_clock::now();
-    LoopResult result = options.precision == 64
-                            ? runBlocks<double>(plugin, reader, writer, options.blockSize, progress)
-                            : runBlocks<float>(plugin, reader, writer, options.blockSize, progress);
+    const LoopResult result =
+        options.precision == 64
+            ? runBlocks<double>(plugin, reader, writer, options.blockSize, progress)
+            : runBlocks<float>(plugin, reader, writer, options.blockSize, progress);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     trace("suspend");
     plugin.suspend();
 
     if (stateFile) {
-        PluginState saved{identity, plugin.chunk()};
+        const PluginState saved{identity, plugin.chunk()};
         trace("saving a state chunk of " + std::to_string(saved.chunk.size()) + " bytes");
         writeStateFile(*stateFile, saved);
     }
@@ -297,7 +304,7 @@ void runProcess(const ProcessOptions& options) {
                 reader.channels(), reader.sampleRate(), audioSeconds,
                 reader.formatDescription().c_str());
     std::printf("output      %s: %d channels, %s, %d-bit processing\n", options.output.c_str(),
-                record.numOutputs, format.description, options.precision);
+                outputs, format.description, options.precision);
     if (record.numParams > 0) std::printf("\n%s", parameterTable(plugin).c_str());
     std::printf("\n%s\n", levelTable(result.before, result.after).c_str());
     const double pluginSeconds = plugin.processingSeconds();

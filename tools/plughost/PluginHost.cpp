@@ -220,8 +220,8 @@ std::vector<unsigned char> PluginHost::chunk() {
     void* data = nullptr;
     const VstIntPtr size = dispatch(effGetChunk, 0, 0, &data);
     if (size < 0 || (size > 0 && data == nullptr))
-        throw Failure("the plug-in handed out an invalid state chunk (" + std::to_string(size) +
-                      " bytes at " + (data == nullptr ? "no address" : "an address") + ")");
+        throw Failure("the plug-in answered a state chunk of " + std::to_string(size) + " bytes" +
+                      (data == nullptr ? " without its data" : ""));
     const auto* bytes = static_cast<const unsigned char*>(data);
     return {bytes, bytes + size};
 }
