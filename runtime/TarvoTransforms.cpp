@@ -15,7 +15,7 @@
 // The kernels are written with GCC vector extensions: V2 holds one complex value, V4 two. The
 // same source compiles to SSE2 everywhere and, on ELF x86-64, also to an AVX clone picked at load
 // time. Both clones do the same operations in the same order, so they give identical results.
-// The vectors never cross a non-inlined call, so the ABI notes about them do not apply.
+// The vectors never cross a non-inlined call, so the ABI warnings about them do not apply.
 #pragma GCC diagnostic ignored "-Wpsabi"
 
 #if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__ELF__)
@@ -30,7 +30,6 @@ namespace {
 
 typedef double V2 __attribute__((vector_size(16)));
 typedef double V4 __attribute__((vector_size(32)));
-typedef std::int64_t I2 __attribute__((vector_size(16)));
 typedef std::int64_t I4 __attribute__((vector_size(32)));
 
 constexpr std::int64_t kSignBit = INT64_MIN;
@@ -47,7 +46,7 @@ constexpr int kMinLog2Mdct = 5;  // N = 32
 constexpr int kMaxLog2Mdct = 12; // N = 4096
 constexpr int kMdctSlotCount = kMaxLog2Mdct - kMinLog2Mdct + 1;
 constexpr std::int32_t kLargestDirectMdct = 32;
-constexpr int kLeafLog2 = 4; // sub-transforms of up to 16 points run fully unrolled
+constexpr int kLeafLog2 = 6; // sub-transforms of up to 64 points run without the node stack
 
 // ---------------------------------------------------------------------------------------------
 // Vector helpers
@@ -65,70 +64,64 @@ TARVO_INLINE V4 load4(const double* p) {
     std::memcpy(&v, p, sizeof v);
     return v;
 }
-TARVO_INLINE void store4(double* p, V4 v) {
+TARVO_INLINE void store4(double* p, const V4& v) {
     std::memcpy(p, &v, sizeof v);
 }
 
+template <int A, int B, int C, int D>
+TARVO_INLINE V4 shuffle4(const V4& v) {
 #if defined(__clang__)
-TARVO_INLINE V2 swap2(V2 v) {
-    return __builtin_shufflevector(v, v, 1, 0);
-}
-TARVO_INLINE V4 swap4(V4 v) {
-    return __builtin_shufflevector(v, v, 1, 0, 3, 2);
-}
-TARVO_INLINE V4 realParts(V4 v) {
-    return __builtin_shufflevector(v, v, 0, 0, 2, 2);
-}
-TARVO_INLINE V4 imagParts(V4 v) {
-    return __builtin_shufflevector(v, v, 1, 1, 3, 3);
-}
+    return __builtin_shufflevector(v, v, A, B, C, D);
 #else
-TARVO_INLINE V2 swap2(V2 v) {
-    return __builtin_shuffle(v, I2{1, 0});
-}
-TARVO_INLINE V4 swap4(V4 v) {
-    return __builtin_shuffle(v, I4{1, 0, 3, 2});
-}
-TARVO_INLINE V4 realParts(V4 v) {
-    return __builtin_shuffle(v, I4{0, 0, 2, 2});
-}
-TARVO_INLINE V4 imagParts(V4 v) {
-    return __builtin_shuffle(v, I4{1, 1, 3, 3});
-}
+    return __builtin_shuffle(v, I4{A, B, C, D});
 #endif
+}
+
+TARVO_INLINE V4 swap4(const V4& v) {
+    return shuffle4<1, 0, 3, 2>(v);
+}
+TARVO_INLINE V4 realParts(const V4& v) {
+    return shuffle4<0, 0, 2, 2>(v);
+}
+TARVO_INLINE V4 imagParts(const V4& v) {
+    return shuffle4<1, 1, 3, 3>(v);
+}
+TARVO_INLINE V4 lowTwice(const V4& v) {
+    return shuffle4<0, 1, 0, 1>(v);
+}
+TARVO_INLINE V4 highTwice(const V4& v) {
+    return shuffle4<2, 3, 2, 3>(v);
+}
 
 // Sign flips by bit pattern (exact, like a negation).
-TARVO_INLINE V2 flip2(V2 v, I2 mask) {
-    return (V2)((I2)v ^ mask);
-}
-TARVO_INLINE V4 flip4(V4 v, I4 mask) {
+TARVO_INLINE V4 flip4(const V4& v, const I4& mask) {
     return (V4)((I4)v ^ mask);
 }
 
-// i*v = (-im, re) and -i*v = (im, -re).
-TARVO_INLINE V2 timesI(V2 v) {
-    return flip2(swap2(v), I2{kSignBit, 0});
-}
-TARVO_INLINE V2 timesMinusI(V2 v) {
-    return flip2(swap2(v), I2{0, kSignBit});
-}
-TARVO_INLINE V4 timesI(V4 v) {
+// i*v = (-im, re) and -i*v = (im, -re), for both values.
+TARVO_INLINE V4 timesI(const V4& v) {
     return flip4(swap4(v), I4{kSignBit, 0, kSignBit, 0});
 }
-TARVO_INLINE V4 timesMinusI(V4 v) {
+TARVO_INLINE V4 timesMinusI(const V4& v) {
     return flip4(swap4(v), I4{0, kSignBit, 0, kSignBit});
 }
 
-// v * (c + i s) = (re c - im s, im c + re s) and v * (c - i s).
-TARVO_INLINE V2 rotate(V2 v, double c, double s) {
-    return v * V2{c, c} + swap2(v) * V2{-s, s};
+// Butterflies inside one vector holding (p, q):
+// (p + q, p - q)
+TARVO_INLINE V4 sumDiff(const V4& v) {
+    return lowTwice(v) + flip4(highTwice(v), I4{0, 0, kSignBit, kSignBit});
 }
-TARVO_INLINE V2 rotateConj(V2 v, double c, double s) {
-    return v * V2{c, c} - swap2(v) * V2{-s, s};
+// (p + iq, p - iq)
+TARVO_INLINE V4 plusMinusI(const V4& v) {
+    return lowTwice(v) + flip4(swap4(highTwice(v)), I4{kSignBit, 0, 0, kSignBit});
+}
+// (p + q, -i (p - q))
+TARVO_INLINE V4 sumMinusIDiff(const V4& v) {
+    return flip4(shuffle4<0, 1, 3, 2>(sumDiff(v)), I4{0, 0, 0, kSignBit});
 }
 
 // Products of two complex values per vector: a * b.
-TARVO_INLINE V4 complexProduct(V4 a, V4 b) {
+TARVO_INLINE V4 complexProduct(const V4& a, const V4& b) {
     return a * realParts(b) + swap4(a) * flip4(imagParts(b), I4{kSignBit, 0, kSignBit, 0});
 }
 
@@ -304,125 +297,138 @@ const Tables& tables() {
 // run a vector pass over two j at a time and leave their three parts to an explicit stack, in
 // depth-first order so that small parts stay in cache.
 
-template <int N, int J>
-TARVO_INLINE V2 twiddleLeaf(V2 v) {
-    if constexpr (J == 0) {
-        return v;
-    } else if constexpr (8 * J == N) {
-        return (v + timesI(v)) * V2{kSqrtHalf, kSqrtHalf};
-    } else if constexpr (16 * J == N) {
-        return rotate(v, kCosPi8, kSinPi8);
-    } else {
-        static_assert(16 * J == 3 * N, "leaf twiddle");
-        return rotate(v, kSinPi8, kCosPi8);
-    }
+// One split step on two j at once: x0..x3 are the four quarters' vectors, (wr, wi) the twiddle
+// pair (c, c, c', c') and (-s, s, -s', s').
+TARVO_INLINE void forwardSplit(V4& x0, V4& x1, V4& x2, V4& x3, const V4& wr, const V4& wi) {
+    const V4 d0 = x0 - x2;
+    const V4 d1 = timesI(x1 - x3);
+    const V4 y = d0 + d1, z = d0 - d1;
+    x0 = x0 + x2;
+    x1 = x1 + x3;
+    x2 = y * wr + swap4(y) * wi;
+    x3 = z * wr - swap4(z) * wi;
 }
 
-template <int N, int J>
-TARVO_INLINE V2 twiddleLeafConj(V2 v) {
-    if constexpr (J == 0) {
-        return v;
-    } else if constexpr (8 * J == N) {
-        return (v - timesI(v)) * V2{kSqrtHalf, kSqrtHalf};
-    } else if constexpr (16 * J == N) {
-        return rotateConj(v, kCosPi8, kSinPi8);
-    } else {
-        static_assert(16 * J == 3 * N, "leaf twiddle");
-        return rotateConj(v, kSinPi8, kCosPi8);
-    }
+TARVO_INLINE void inverseSplit(V4& x0, V4& x1, V4& x2, V4& x3, const V4& wr, const V4& wi) {
+    const V4 z1 = x2 * wr - swap4(x2) * wi;
+    const V4 z3 = x3 * wr + swap4(x3) * wi;
+    const V4 s = z1 + z3;
+    const V4 t = timesMinusI(z1 - z3);
+    const V4 u0 = x0, u1 = x1;
+    x0 = u0 + s;
+    x2 = u0 - s;
+    x1 = u1 + t;
+    x3 = u1 - t;
 }
 
-template <int N, int J>
-TARVO_INLINE void forwardButterfly(V2* v) {
-    constexpr int Q = N / 4;
-    const V2 x0 = v[J], x1 = v[J + Q], x2 = v[J + 2 * Q], x3 = v[J + 3 * Q];
-    const V2 d0 = x0 - x2;
-    const V2 d1 = timesI(x1 - x3);
-    v[J] = x0 + x2;
-    v[J + Q] = x1 + x3;
-    v[J + 2 * Q] = twiddleLeaf<N, J>(d0 + d1);
-    v[J + 3 * Q] = twiddleLeafConj<N, J>(d0 - d1);
+// Twiddles of the unrolled sizes: W^0, W^1 of 8 points; W^0, W^1 and W^2, W^3 of 16 points.
+constexpr V4 kReal8 = {1.0, 1.0, kSqrtHalf, kSqrtHalf};
+constexpr V4 kImag8 = {0.0, 0.0, -kSqrtHalf, kSqrtHalf};
+constexpr V4 kReal16a = {1.0, 1.0, kCosPi8, kCosPi8};
+constexpr V4 kImag16a = {0.0, 0.0, -kSinPi8, kSinPi8};
+constexpr V4 kReal16b = {kSqrtHalf, kSqrtHalf, kSinPi8, kSinPi8};
+constexpr V4 kImag16b = {-kSqrtHalf, kSqrtHalf, -kCosPi8, kCosPi8};
+
+// Unrolled transforms of 4, 8 and 16 points held in two, four and eight vectors.
+TARVO_INLINE void forward4(V4& a, V4& b) {
+    const V4 s = a + b, d = a - b;
+    a = sumDiff(s);
+    b = plusMinusI(d);
 }
 
-template <int N, int J>
-TARVO_INLINE void inverseButterfly(V2* v) {
-    constexpr int Q = N / 4;
-    const V2 u0 = v[J], u1 = v[J + Q];
-    const V2 z1 = twiddleLeafConj<N, J>(v[J + 2 * Q]);
-    const V2 z3 = twiddleLeaf<N, J>(v[J + 3 * Q]);
-    const V2 s = z1 + z3;
-    const V2 t = timesMinusI(z1 - z3);
-    v[J] = u0 + s;
-    v[J + 2 * Q] = u0 - s;
-    v[J + Q] = u1 + t;
-    v[J + 3 * Q] = u1 - t;
+TARVO_INLINE void inverse4(V4& a, V4& b) {
+    const V4 u = sumDiff(a), z = sumMinusIDiff(b);
+    a = u + z;
+    b = u - z;
 }
 
-template <int N, int... J>
-TARVO_INLINE void forwardButterflies(V2* v, std::integer_sequence<int, J...>) {
-    (forwardButterfly<N, J>(v), ...);
+TARVO_INLINE void forward8(V4& v0, V4& v1, V4& v2, V4& v3) {
+    forwardSplit(v0, v1, v2, v3, kReal8, kImag8);
+    forward4(v0, v1);
+    v2 = sumDiff(v2);
+    v3 = sumDiff(v3);
 }
 
-template <int N, int... J>
-TARVO_INLINE void inverseButterflies(V2* v, std::integer_sequence<int, J...>) {
-    (inverseButterfly<N, J>(v), ...);
+TARVO_INLINE void inverse8(V4& v0, V4& v1, V4& v2, V4& v3) {
+    inverse4(v0, v1);
+    v2 = sumDiff(v2);
+    v3 = sumDiff(v3);
+    inverseSplit(v0, v1, v2, v3, kReal8, kImag8);
 }
 
-template <int N>
-TARVO_INLINE void forwardLeaf(V2* v) {
-    if constexpr (N == 2) {
-        const V2 a = v[0], b = v[1];
-        v[0] = a + b;
-        v[1] = a - b;
-    } else if constexpr (N >= 4) {
-        forwardButterflies<N>(v, std::make_integer_sequence<int, N / 4>{});
-        forwardLeaf<N / 2>(v);
-        forwardLeaf<N / 4>(v + N / 2);
-        forwardLeaf<N / 4>(v + 3 * N / 4);
-    }
+TARVO_INLINE void forward16(double* x) {
+    V4 v0 = load4(x), v1 = load4(x + 4), v2 = load4(x + 8), v3 = load4(x + 12);
+    V4 v4 = load4(x + 16), v5 = load4(x + 20), v6 = load4(x + 24), v7 = load4(x + 28);
+    forwardSplit(v0, v2, v4, v6, kReal16a, kImag16a);
+    forwardSplit(v1, v3, v5, v7, kReal16b, kImag16b);
+    forward8(v0, v1, v2, v3);
+    forward4(v4, v5);
+    forward4(v6, v7);
+    store4(x, v0);
+    store4(x + 4, v1);
+    store4(x + 8, v2);
+    store4(x + 12, v3);
+    store4(x + 16, v4);
+    store4(x + 20, v5);
+    store4(x + 24, v6);
+    store4(x + 28, v7);
 }
 
-template <int N>
-TARVO_INLINE void inverseLeaf(V2* v) {
-    if constexpr (N == 2) {
-        const V2 a = v[0], b = v[1];
-        v[0] = a + b;
-        v[1] = a - b;
-    } else if constexpr (N >= 4) {
-        inverseLeaf<N / 2>(v);
-        inverseLeaf<N / 4>(v + N / 2);
-        inverseLeaf<N / 4>(v + 3 * N / 4);
-        inverseButterflies<N>(v, std::make_integer_sequence<int, N / 4>{});
-    }
+TARVO_INLINE void inverse16(double* x) {
+    V4 v0 = load4(x), v1 = load4(x + 4), v2 = load4(x + 8), v3 = load4(x + 12);
+    V4 v4 = load4(x + 16), v5 = load4(x + 20), v6 = load4(x + 24), v7 = load4(x + 28);
+    inverse8(v0, v1, v2, v3);
+    inverse4(v4, v5);
+    inverse4(v6, v7);
+    inverseSplit(v0, v2, v4, v6, kReal16a, kImag16a);
+    inverseSplit(v1, v3, v5, v7, kReal16b, kImag16b);
+    store4(x, v0);
+    store4(x + 4, v1);
+    store4(x + 8, v2);
+    store4(x + 12, v3);
+    store4(x + 16, v4);
+    store4(x + 20, v5);
+    store4(x + 24, v6);
+    store4(x + 28, v7);
 }
 
-template <int N, bool Forward>
-TARVO_INLINE void runLeaf(double* x) {
-    V2 v[N];
-    for (int i = 0; i < N; ++i)
-        v[i] = load2(x + 2 * i);
-    if constexpr (Forward)
-        forwardLeaf<N>(v);
-    else
-        inverseLeaf<N>(v);
-    for (int i = 0; i < N; ++i)
-        store2(x + 2 * i, v[i]);
+TARVO_INLINE void forward8(double* x) {
+    V4 v0 = load4(x), v1 = load4(x + 4), v2 = load4(x + 8), v3 = load4(x + 12);
+    forward8(v0, v1, v2, v3);
+    store4(x, v0);
+    store4(x + 4, v1);
+    store4(x + 8, v2);
+    store4(x + 12, v3);
 }
 
+TARVO_INLINE void inverse8(double* x) {
+    V4 v0 = load4(x), v1 = load4(x + 4), v2 = load4(x + 8), v3 = load4(x + 12);
+    inverse8(v0, v1, v2, v3);
+    store4(x, v0);
+    store4(x + 4, v1);
+    store4(x + 8, v2);
+    store4(x + 12, v3);
+}
+
+// Sizes 2 to 16 (log2n 1 to 4); size 2 is the same both ways.
 template <bool Forward>
-TARVO_INLINE void leaf(double* x, int log2n) {
+TARVO_INLINE void smallLeaf(double* x, int log2n) {
     switch (log2n) {
     case 1:
-        runLeaf<2, Forward>(x);
+        store4(x, sumDiff(load4(x)));
         break;
-    case 2:
-        runLeaf<4, Forward>(x);
+    case 2: {
+        V4 a = load4(x), b = load4(x + 4);
+        Forward ? forward4(a, b) : inverse4(a, b);
+        store4(x, a);
+        store4(x + 4, b);
         break;
+    }
     case 3:
-        runLeaf<8, Forward>(x);
+        Forward ? forward8(x) : inverse8(x);
         break;
     default:
-        runLeaf<16, Forward>(x);
+        Forward ? forward16(x) : inverse16(x);
         break;
     }
 }
@@ -430,41 +436,58 @@ TARVO_INLINE void leaf(double* x, int log2n) {
 // One forward split of m complex values (m >= 32), two j per step.
 TARVO_INLINE void forwardPass(double* x, std::size_t m, const double* tw) {
     const std::size_t quarter = m / 2; // doubles
-    double* p0 = x;
-    double* p1 = x + quarter;
-    double* p2 = x + 2 * quarter;
-    double* p3 = x + 3 * quarter;
     for (std::size_t k = 0; k < quarter; k += 4, tw += 8) {
-        const V4 x0 = load4(p0 + k), x1 = load4(p1 + k), x2 = load4(p2 + k), x3 = load4(p3 + k);
-        const V4 wr = load4(tw), wi = load4(tw + 4);
-        const V4 d0 = x0 - x2;
-        const V4 d1 = timesI(x1 - x3);
-        const V4 y = d0 + d1, z = d0 - d1;
-        store4(p0 + k, x0 + x2);
-        store4(p1 + k, x1 + x3);
-        store4(p2 + k, y * wr + swap4(y) * wi);
-        store4(p3 + k, z * wr - swap4(z) * wi);
+        V4 x0 = load4(x + k), x1 = load4(x + quarter + k), x2 = load4(x + 2 * quarter + k),
+           x3 = load4(x + 3 * quarter + k);
+        forwardSplit(x0, x1, x2, x3, load4(tw), load4(tw + 4));
+        store4(x + k, x0);
+        store4(x + quarter + k, x1);
+        store4(x + 2 * quarter + k, x2);
+        store4(x + 3 * quarter + k, x3);
     }
 }
 
 // The matching inverse split.
 TARVO_INLINE void inversePass(double* x, std::size_t m, const double* tw) {
     const std::size_t quarter = m / 2;
-    double* p0 = x;
-    double* p1 = x + quarter;
-    double* p2 = x + 2 * quarter;
-    double* p3 = x + 3 * quarter;
     for (std::size_t k = 0; k < quarter; k += 4, tw += 8) {
-        const V4 u0 = load4(p0 + k), u1 = load4(p1 + k), a = load4(p2 + k), b = load4(p3 + k);
-        const V4 wr = load4(tw), wi = load4(tw + 4);
-        const V4 z1 = a * wr - swap4(a) * wi;
-        const V4 z3 = b * wr + swap4(b) * wi;
-        const V4 s = z1 + z3;
-        const V4 t = timesMinusI(z1 - z3);
-        store4(p0 + k, u0 + s);
-        store4(p2 + k, u0 - s);
-        store4(p1 + k, u1 + t);
-        store4(p3 + k, u1 - t);
+        V4 x0 = load4(x + k), x1 = load4(x + quarter + k), x2 = load4(x + 2 * quarter + k),
+           x3 = load4(x + 3 * quarter + k);
+        inverseSplit(x0, x1, x2, x3, load4(tw), load4(tw + 4));
+        store4(x + k, x0);
+        store4(x + quarter + k, x1);
+        store4(x + 2 * quarter + k, x2);
+        store4(x + 3 * quarter + k, x3);
+    }
+}
+
+// Sizes up to 64 with their splits and parts unrolled: no node stack, constant trip counts.
+template <int Log2, bool Forward>
+TARVO_INLINE void fixedTransform(double* x, const double* twiddles) {
+    if constexpr (Log2 <= 4) {
+        smallLeaf<Forward>(x, Log2);
+    } else {
+        constexpr std::size_t m = std::size_t{1} << Log2;
+        if constexpr (Forward) forwardPass(x, m, twiddles + (m - 32));
+        fixedTransform<Log2 - 1, Forward>(x, twiddles);
+        fixedTransform<Log2 - 2, Forward>(x + m, twiddles);
+        fixedTransform<Log2 - 2, Forward>(x + 3 * m / 2, twiddles);
+        if constexpr (!Forward) inversePass(x, m, twiddles + (m - 32));
+    }
+}
+
+template <bool Forward>
+TARVO_INLINE void leaf(double* x, int log2n, const double* twiddles) {
+    switch (log2n) {
+    case 6:
+        fixedTransform<6, Forward>(x, twiddles);
+        break;
+    case 5:
+        fixedTransform<5, Forward>(x, twiddles);
+        break;
+    default:
+        smallLeaf<Forward>(x, log2n);
+        break;
     }
 }
 
@@ -483,7 +506,7 @@ void forwardTransform(double* x, int log2n, const double* twiddles) {
         const FftNode node = stack[--top];
         double* p = x + 2 * node.offset;
         if (node.log2m <= kLeafLog2) {
-            leaf<true>(p, node.log2m);
+            leaf<true>(p, node.log2m, twiddles);
             continue;
         }
         const std::size_t m = std::size_t{1} << node.log2m;
@@ -503,7 +526,7 @@ void inverseTransform(double* x, int log2n, const double* twiddles) {
         const FftNode node = stack[--top];
         double* p = x + 2 * node.offset;
         if (node.log2m <= kLeafLog2) {
-            leaf<false>(p, node.log2m);
+            leaf<false>(p, node.log2m, twiddles);
             continue;
         }
         const std::size_t m = std::size_t{1} << node.log2m;
@@ -730,16 +753,10 @@ void fftRun(int log2n, double* buffer, int mode) {
     const Tables& t = tables();
     switch (mode) {
     case kFftForward:
-        if (log2n <= kLeafLog2)
-            leaf<true>(buffer, log2n);
-        else
-            forwardTransform(buffer, log2n, t.passTwiddle.data());
+        forwardTransform(buffer, log2n, t.passTwiddle.data());
         break;
     case kFftInverse:
-        if (log2n <= kLeafLog2)
-            leaf<false>(buffer, log2n);
-        else
-            inverseTransform(buffer, log2n, t.passTwiddle.data());
+        inverseTransform(buffer, log2n, t.passTwiddle.data());
         break;
     case kFftToTransform:
         reorder(buffer, log2n, false, t);
