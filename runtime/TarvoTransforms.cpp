@@ -18,7 +18,10 @@
 // The vectors never cross a non-inlined call, so the ABI warnings about them do not apply.
 #pragma GCC diagnostic ignored "-Wpsabi"
 
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__ELF__)
+// The clones are chosen by an ifunc resolver, which ELF loaders run before any code of the program
+// (Windows has no such thing); ThreadSanitizer cannot run code that early, so it gets one version.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__ELF__) &&         \
+    !defined(__SANITIZE_THREAD__)
 #define TARVO_VECTOR_CLONES __attribute__((target_clones("avx", "default")))
 #else
 #define TARVO_VECTOR_CLONES
