@@ -30,7 +30,10 @@ std::string lower(std::string text) {
 std::optional<double> leadingNumber(const std::string& text, std::string& rest) {
     std::string body = trim(text);
     // A typographic minus (U+2212) reads as '-'.
-    if (body.rfind("\xE2\x88\x92", 0) == 0) body.replace(0, 3, "-");
+    if (body.rfind("\xE2\x88\x92", 0) == 0) {
+        body.erase(0, 2);
+        body[0] = '-';
+    }
     // from_chars takes no plus sign; "+-6" is no number.
     std::size_t start = 0;
     if (!body.empty() && body[0] == '+') {
