@@ -296,9 +296,10 @@ const Tables& tables() {
 //   z[j] = ((x0 - x2) - i (x1 - x3)) W^-j  (outputs 4k - 1)
 // with xm = x[j + m n/4] and W = exp(2*pi*i/n); the three results stay where their inputs were,
 // which gives the permutation P. The inverse runs the same graph backwards with conjugate
-// twiddles. Sub-transforms of up to 16 points are unrolled with constant twiddles; larger ones
-// run a vector pass over two j at a time and leave their three parts to an explicit stack, in
-// depth-first order so that small parts stay in cache.
+// twiddles. Sub-transforms of up to 16 points are unrolled with constant twiddles, those of 32 and
+// 64 points are expanded at compile time; larger ones run a vector pass over two j at a time and
+// leave their three parts to an explicit stack, in depth-first order so that small parts stay in
+// cache.
 
 // One split step on two j at once: x0..x3 are the four quarters' vectors, (wr, wi) the twiddle
 // pair (c, c, c', c') and (-s, s, -s', s').

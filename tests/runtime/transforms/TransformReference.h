@@ -48,10 +48,10 @@ inline std::vector<Complex> UnitRoots(std::int32_t n, int sign) {
 // Bin k of sum_j x[j] exp(sign 2 pi i jk / n) of the interleaved complex x (roots: UnitRoots).
 inline Complex DftBin(const std::vector<double>& x, const std::vector<Complex>& roots,
                       std::int32_t k) {
-    const std::int64_t n = static_cast<std::int64_t>(roots.size());
+    const std::size_t n = roots.size();
     Complex sum = 0.0L;
-    for (std::int64_t j = 0; j < n; ++j)
-        sum += Complex(x[2 * j], x[2 * j + 1]) * roots[static_cast<std::size_t>((j * k) % n)];
+    for (std::size_t j = 0, r = 0; j < n; ++j, r = (r + static_cast<std::size_t>(k)) % n)
+        sum += Complex(x[2 * j], x[2 * j + 1]) * roots[r];
     return sum;
 }
 
