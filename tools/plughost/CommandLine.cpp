@@ -167,7 +167,7 @@ std::string usageText() {
 
 usage:
   plughost info PLUGIN
-  plughost process PLUGIN -i IN -o OUT [--param SPEC]... [--block N] [--precision 32|64]
+  plughost process PLUGIN -i IN -o OUT [--param SETTING]... [--block N] [--precision 32|64]
                    [--state FILE] [--save-state FILE] [--verbose]
   plughost gen -o FILE [--channels N] [--seconds S] [--rate R]
   plughost --help
@@ -183,17 +183,18 @@ process  Runs the plug-in over IN, writes its outputs to OUT and prints the peak
                         in order; inputs the file lacks get silence, and file channels
                         beyond the plug-in's inputs are dropped (both are reported).
   -o, --output OUT      file to write, with all of the plug-in's outputs at IN's sample
-                        rate. Its extension picks the format: .wav 32-bit float (the
-                        default kind), .aiff or .aif 32-bit float, .flac 24-bit.
-  -p, --param SPEC      sets a parameter before processing; may be repeated.
+                        rate. Its extension picks the format: .wav (32-bit float
+                        WAV), .aiff or .aif (32-bit float AIFF), .flac (24-bit FLAC).
+  -p, --param SETTING   sets a parameter before processing; may be repeated.
                           INDEX=VALUE or NAME=VALUE: VALUE is normalised, 0 to 1
                             (--param 0=0.25, --param "level stereo 1=0.25").
-                          NAME=VALUE followed by a unit: VALUE as the plug-in displays
-                            it (--param "level stereo 1=-6dB", --param "mix=50%").
-                            plughost sweeps the parameter from 0 to 1, finds the
-                            setting whose display text reads VALUE (or the nearest
-                            value it can show) and uses the middle of that setting's
-                            range. The unit only marks the form; it is not compared.
+                          NAME=VALUE followed by a unit: VALUE as the plug-in
+                            displays it (--param "level stereo 1=-6dB",
+                            --param "mix=50%"). plughost sweeps the parameter from
+                            0 to 1, finds the stretch of normalised values whose
+                            display text reads VALUE (or the nearest value the
+                            plug-in can show) and uses the middle of it. The unit
+                            only marks the form; it is not compared with the label.
                         Names match exactly, else ignoring case.
   -b, --block N         frames per processing call (default 1024)
   --precision 32|64     the plug-in's 32-bit (default) or 64-bit processing; 64 needs a

@@ -4,7 +4,7 @@
 #include "AudioFile.h"
 #include "Failure.h"
 #include "LevelMeter.h"
-#include "ParameterSpec.h"
+#include "ParameterSetting.h"
 #include "PluginHost.h"
 #include "Progress.h"
 #include "StateFile.h"
@@ -223,8 +223,8 @@ void runProcess(const ProcessOptions& options) {
     // Everything that can be checked without the plug-in is checked first.
     const OutputFormat format = outputFormatFor(options.output);
     std::vector<ParameterRequest> requests;
-    for (const std::string& spec : options.parameters)
-        requests.push_back(parseParameterSpec(spec));
+    for (const std::string& setting : options.parameters)
+        requests.push_back(parseParameterSetting(setting));
     std::optional<PluginState> state;
     if (!options.stateIn.empty()) state = readStateFile(options.stateIn);
     AudioReader reader(options.input);
@@ -265,7 +265,7 @@ void runProcess(const ProcessOptions& options) {
     for (const ParameterRequest& request : requests) {
         const ResolvedParameter resolved = resolveParameter(parameters, request);
         plugin.setParameter(resolved.index, resolved.normalised);
-        trace(quote(request.spec) + ": parameter " + std::to_string(resolved.index) + " set to " +
+        trace(quote(request.text) + ": parameter " + std::to_string(resolved.index) + " set to " +
               std::to_string(resolved.normalised) + ", displays " +
               quote(plugin.parameterDisplay(resolved.index)));
     }

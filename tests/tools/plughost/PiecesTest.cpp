@@ -4,7 +4,7 @@
 #include "CommandLine.h"
 #include "Failure.h"
 #include "LevelMeter.h"
-#include "ParameterSpec.h"
+#include "ParameterSetting.h"
 #include "Progress.h"
 #include "StateFile.h"
 #include "Transport.h"
@@ -71,22 +71,22 @@ TEST(StateFile, BelongsOnlyToThePluginThatSavedIt) {
 // ---------------------------------------------------------------------------------------------
 // Parameter requests
 
-TEST(ParameterSpec, SplitsTargetValueAndUnit) {
-    const ParameterRequest named = parseParameterSpec("level stereo 1=-6dB");
+TEST(ParameterSetting, SplitsTargetValueAndUnit) {
+    const ParameterRequest named = parseParameterSetting("level stereo 1=-6dB");
     EXPECT_EQ(named.target, "level stereo 1");
     EXPECT_EQ(named.value, -6.0);
     EXPECT_EQ(named.unit, "dB");
-    const ParameterRequest indexed = parseParameterSpec("3=0.25");
+    const ParameterRequest indexed = parseParameterSetting("3=0.25");
     EXPECT_EQ(indexed.target, "3");
     EXPECT_EQ(indexed.value, 0.25);
     EXPECT_FALSE(indexed.byDisplay());
-    EXPECT_EQ(parseParameterSpec("gain=+3 dB").value, 3.0);
-    EXPECT_THROW(parseParameterSpec("gain"), UsageError);
-    EXPECT_THROW(parseParameterSpec("gain=loud"), UsageError);
-    EXPECT_THROW(parseParameterSpec("=1"), UsageError);
+    EXPECT_EQ(parseParameterSetting("gain=+3 dB").value, 3.0);
+    EXPECT_THROW(parseParameterSetting("gain"), UsageError);
+    EXPECT_THROW(parseParameterSetting("gain=loud"), UsageError);
+    EXPECT_THROW(parseParameterSetting("=1"), UsageError);
 }
 
-TEST(ParameterSpec, DisplayNumbers) {
+TEST(ParameterSetting, DisplayNumbers) {
     EXPECT_EQ(parseDisplayNumber("-6.00"), -6.0);
     EXPECT_EQ(parseDisplayNumber(" +3 dB"), 3.0);
     EXPECT_EQ(parseDisplayNumber("\xE2\x88\x92"
@@ -120,7 +120,7 @@ private:
     double m_value = 0.0;
 };
 
-TEST(ParameterSpec, FindsByIndexExactNameOrNameIgnoringCase) {
+TEST(ParameterSetting, FindsByIndexExactNameOrNameIgnoringCase) {
     FakeParameters parameters(0, 1, 0, "%.2f");
     EXPECT_EQ(findParameter(parameters, "1"), 1);
     EXPECT_EQ(findParameter(parameters, "Mode"), 1);
@@ -129,7 +129,7 @@ TEST(ParameterSpec, FindsByIndexExactNameOrNameIgnoringCase) {
     EXPECT_THROW(findParameter(parameters, "volume"), Failure);
 }
 
-TEST(ParameterSpec, DisplaySearchLandsInTheMiddleOfTheMatchingSetting) {
+TEST(ParameterSetting, DisplaySearchLandsInTheMiddleOfTheMatchingSetting) {
     FakeParameters stepped(-12, 12, 0.1, "%.2f");
     const float normalised = normalisedForDisplay(stepped, 0, -6.0);
     EXPECT_NEAR(normalised, 0.25f, 1e-4f);
@@ -142,17 +142,17 @@ TEST(ParameterSpec, DisplaySearchLandsInTheMiddleOfTheMatchingSetting) {
     EXPECT_NEAR(continuous.value(), -20.2, 0.01);
 }
 
-TEST(ParameterSpec, DisplaySearchRejectsValuesItCannotShow) {
+TEST(ParameterSetting, DisplaySearchRejectsValuesItCannotShow) {
     FakeParameters stepped(-12, 12, 0.1, "%.2f");
     EXPECT_THROW(normalisedForDisplay(stepped, 0, 13.0), Failure);
     FakeParameters words(0, 1, 1, "mode %.0f");
     EXPECT_THROW(normalisedForDisplay(words, 0, 1.0), Failure);
 }
 
-TEST(ParameterSpec, NormalisedValuesMustLieBetweenZeroAndOne) {
+TEST(ParameterSetting, NormalisedValuesMustLieBetweenZeroAndOne) {
     FakeParameters parameters(0, 1, 0, "%.2f");
-    EXPECT_EQ(resolveParameter(parameters, parseParameterSpec("Mode=0.5")).normalised, 0.5f);
-    EXPECT_THROW(resolveParameter(parameters, parseParameterSpec("Mode=1.01")), Failure);
+    EXPECT_EQ(resolveParameter(parameters, parseParameterSetting("Mode=0.5")).normalised, 0.5f);
+    EXPECT_THROW(resolveParameter(parameters, parseParameterSetting("Mode=1.01")), Failure);
 }
 
 // ---------------------------------------------------------------------------------------------

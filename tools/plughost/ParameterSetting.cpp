@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "ParameterSpec.h"
+#include "ParameterSetting.h"
 
 #include "Failure.h"
 
@@ -67,17 +67,17 @@ std::string listNames(ParameterAccess& parameters) {
 
 } // namespace
 
-ParameterRequest parseParameterSpec(const std::string& spec) {
-    const auto equals = spec.rfind('=');
-    if (equals == std::string::npos || trim(spec.substr(0, equals)).empty())
-        throw UsageError("--param " + quote(spec) + ": expected NAME=VALUE or INDEX=VALUE");
+ParameterRequest parseParameterSetting(const std::string& setting) {
+    const auto equals = setting.rfind('=');
+    if (equals == std::string::npos || trim(setting.substr(0, equals)).empty())
+        throw UsageError("--param " + quote(setting) + ": expected NAME=VALUE or INDEX=VALUE");
     ParameterRequest request;
-    request.spec = spec;
-    request.target = trim(spec.substr(0, equals));
-    const std::string valueText = spec.substr(equals + 1);
+    request.text = setting;
+    request.target = trim(setting.substr(0, equals));
+    const std::string valueText = setting.substr(equals + 1);
     const auto value = leadingNumber(valueText, request.unit);
     if (!value)
-        throw UsageError("--param " + quote(spec) + ": " + quote(trim(valueText)) +
+        throw UsageError("--param " + quote(setting) + ": " + quote(trim(valueText)) +
                          " is not a number");
     request.value = *value;
     return request;
@@ -177,7 +177,7 @@ ResolvedParameter resolveParameter(ParameterAccess& parameters, const ParameterR
         resolved.normalised = normalisedForDisplay(parameters, resolved.index, request.value);
     } else {
         if (request.value < 0.0 || request.value > 1.0)
-            throw Failure("--param " + quote(request.spec) +
+            throw Failure("--param " + quote(request.text) +
                           ": a normalised value runs from 0 to 1 (give a unit, such as dB, to "
                           "set the value the plug-in displays)");
         resolved.normalised = static_cast<float>(request.value);

@@ -9,7 +9,7 @@
 namespace plughost {
 
 struct ParameterRequest {
-    std::string spec;   // as given, for messages
+    std::string text;   // as given, for messages
     std::string target; // a parameter name or a 0-based index
     double value = 0.0;
     std::string unit; // empty for a normalised value
@@ -17,8 +17,8 @@ struct ParameterRequest {
     bool byDisplay() const { return !unit.empty(); }
 };
 
-// Throws UsageError when spec has no '=' or no number after it.
-ParameterRequest parseParameterSpec(const std::string& spec);
+// Throws UsageError when setting has no '=' or no number after it.
+ParameterRequest parseParameterSetting(const std::string& setting);
 
 // The number a display text starts with ("-6.00" -> -6, " +3 dB" -> 3), if any.
 std::optional<double> parseDisplayNumber(const std::string& text);
