@@ -136,6 +136,7 @@ struct Tables : TransformTables {
     // of eight doubles per pair j, j + 1 (j even, j < n/4) of W^j = exp(2*pi*i*j/n):
     // (c_j, c_j, c_j+1, c_j+1, -s_j, s_j, -s_j+1, s_j+1).
     std::vector<double> passTwiddle;
+    bool ready = false; // false only when the tables could not be allocated
 };
 
 struct CosSin {
@@ -267,17 +268,23 @@ void buildPassTwiddles(Tables& t) {
 }
 
 Tables buildTables() {
-    Tables t;
+    Tables t{};
     t.eightPoint[0] = kCosPi8;
     t.eightPoint[1] = kSinPi8;
     t.eightPoint[2] = kSqrtHalf;
     t.eightPoint[3] = kSinPi4Lib;
     t.eightPoint[4] = kCos3Pi8Lib;
     t.eightPoint[5] = kSin3Pi8Lib;
-    buildTwiddleTables(t);
-    buildPermutation(t);
-    buildCycleLists(t);
-    buildPassTwiddles(t);
+    try {
+        buildTwiddleTables(t);
+        buildPermutation(t);
+        buildCycleLists(t);
+        buildPassTwiddles(t);
+        t.ready = true;
+    } catch (const std::bad_alloc&) {
+        // Without memory for the tables every transform does nothing.
+        t = Tables{};
+    }
     return t;
 }
 
@@ -739,8 +746,7 @@ int halvings(std::int32_t s) {
 // -------------------------------------------------------------------------------------------------
 
 int ensureTransformTables() {
-    tables();
-    return 1;
+    return tables().ready ? 1 : 0;
 }
 
 const TransformTables& transformTables() {
@@ -749,13 +755,14 @@ const TransformTables& transformTables() {
 
 std::int32_t permIndex(std::int32_t n, std::int32_t i) {
     if (n < 2 || n > (1 << TransformTables::kMaxLog2Size) || (n & (n - 1)) != 0) return -1;
-    if (i < 0 || i >= n) return -1;
+    if (i < 0 || i >= n || !tables().ready) return -1;
     return tables().permutation[static_cast<std::size_t>(n - 2 + i)];
 }
 
 void fftRun(int log2n, double* buffer, int mode) {
     if (buffer == nullptr || log2n < 1 || log2n > TransformTables::kMaxLog2Size) return;
     const Tables& t = tables();
+    if (!t.ready) return;
     switch (mode) {
     case kFftForward:
         forwardTransform(buffer, log2n, t.passTwiddle.data());
@@ -791,7 +798,8 @@ void complexMulAdd(double* c, const double* a, const double* b, std::int32_t n) 
 
 std::unique_ptr<MdctSetup> mdctCreate(std::int32_t n) {
     if (n < 8 || n > (1 << kMaxLog2Mdct) || (n & (n - 1)) != 0) return nullptr;
-    const TransformTables& t = tables();
+    const Tables& t = tables();
+    if (!t.ready) return nullptr;
     std::unique_ptr<MdctSetup> setup(new (std::nothrow) MdctSetup);
     if (!setup) return nullptr;
     setup->n = n;

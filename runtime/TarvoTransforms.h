@@ -35,8 +35,9 @@ struct TransformTables {
     std::int32_t cycleStart[kMaxLog2Size + 1];
 };
 
-// Builds the tables if that has not happened yet; answers 1 (the tables are ready). Safe to call
-// from several threads at once: the build runs exactly once and every caller waits for it.
+// Builds the tables if that has not happened yet; answers 1 when they are ready (0 only when they
+// could not be allocated, and then every transform does nothing). Safe to call from several
+// threads at once: the build runs exactly once and every caller waits for it.
 int ensureTransformTables();
 
 // The tables, built if needed.
