@@ -21,7 +21,7 @@ struct TransformTables {
     static constexpr std::int32_t kPermutationSize = 65534;
 
     // cos pi/8, sin pi/8, sqrt(1/2), then sin pi/4, cos 3pi/8 and sin 3pi/8 as they come out of
-    // the C library (the first two differ from the exact values in the last bit).
+    // the C library (the first two are one step off the correctly rounded values).
     double eightPoint[6];
     // Table t (m = 16 << t) holds (cos k*pi/m, sin k*pi/m) pairs from k = 1: up to k = m/2 - 1
     // for m <= 256, up to k = m/4 - 1 above (the rest follows from cos(pi/2 - a) = sin a).
