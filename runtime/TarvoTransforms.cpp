@@ -186,21 +186,101 @@ CosSin cosSinPi(std::int64_t k, std::int32_t m, const TransformTables& t) {
     }
 }
 
+// Double-double arithmetic (a value is hi + lo, about 106 bits), built from plain double
+// operations only: the tables come out the same on every platform and every compiler, and no
+// wider floating-point format is involved.
+struct DoubleDouble {
+    double hi;
+    double lo;
+};
+
+DoubleDouble quickTwoSum(double a, double b) { // |a| >= |b|
+    const double s = a + b;
+    return {s, b - (s - a)};
+}
+
+DoubleDouble twoSum(double a, double b) {
+    const double s = a + b;
+    const double bb = s - a;
+    return {s, (a - (s - bb)) + (b - bb)};
+}
+
+DoubleDouble twoProduct(double a, double b) {
+    const auto split = [](double v) {
+        const double t = 134217729.0 * v; // 2^27 + 1
+        const double high = t - (t - v);
+        return DoubleDouble{high, v - high};
+    };
+    const double p = a * b;
+    const DoubleDouble x = split(a), y = split(b);
+    return {p, ((x.hi * y.hi - p) + x.hi * y.lo + x.lo * y.hi) + x.lo * y.lo};
+}
+
+DoubleDouble add(DoubleDouble x, DoubleDouble y) {
+    const DoubleDouble s = twoSum(x.hi, y.hi);
+    return quickTwoSum(s.hi, s.lo + x.lo + y.lo);
+}
+
+DoubleDouble multiply(DoubleDouble x, DoubleDouble y) {
+    const DoubleDouble p = twoProduct(x.hi, y.hi);
+    return quickTwoSum(p.hi, p.lo + x.hi * y.lo + x.lo * y.hi);
+}
+
+DoubleDouble divide(DoubleDouble x, double d) {
+    const double q1 = x.hi / d;
+    const DoubleDouble p = twoProduct(q1, d);
+    const DoubleDouble r = twoSum(x.hi, -p.hi);
+    const double q2 = (r.hi + (r.lo - p.lo + x.lo)) / d;
+    return quickTwoSum(q1, q2);
+}
+
+// cos and sin of k*pi/m (0 < k <= m/4, m a power of two) by their Taylor series, rounded to
+// double.
+CosSin exactCosSin(std::int32_t k, std::int32_t m) {
+    const DoubleDouble pi = {3.141592653589793116, 1.2246467991473532e-16};
+    DoubleDouble a = multiply(pi, {static_cast<double>(k), 0.0});
+    a = {a.hi / m, a.lo / m}; // exact: m is a power of two
+    const DoubleDouble a2 = multiply(a, a);
+    DoubleDouble c = {1.0, 0.0}, s = a, cTerm = c, sTerm = a;
+    // a <= pi/4: the terms fall below 1e-40, far under the last bit of either result, within
+    // 30 steps.
+    for (int n = 1; n <= 30 && std::fabs(cTerm.hi) > 1e-40; ++n) {
+        cTerm = divide(multiply(cTerm, a2), -static_cast<double>((2 * n - 1) * (2 * n)));
+        sTerm = divide(multiply(sTerm, a2), -static_cast<double>((2 * n) * (2 * n + 1)));
+        c = add(c, cTerm);
+        s = add(s, sTerm);
+    }
+    return {c.hi, s.hi};
+}
+
 void buildTwiddleTables(Tables& t) {
-    const long double pi = 3.141592653589793238462643383279502884L;
-    for (int table = 0; table < TransformTables::kTwiddleTableCount; ++table) {
+    // Every angle of every table is a multiple of pi/16384 up to pi/2, so the angles up to pi/4
+    // of the finest table give all entries: angles above pi/4 from their complement (the tables
+    // come out exactly symmetric), pi/4 itself from the constant.
+    constexpr int finest = TransformTables::kTwiddleTableCount - 1;
+    constexpr std::int32_t finestM = 16 << finest;
+    std::vector<double>& base = t.twiddle[finest];
+    base.resize(2 * static_cast<std::size_t>(finestM / 4 - 1));
+    for (std::int32_t k = 1; k < finestM / 4; ++k) {
+        const CosSin w = exactCosSin(k, finestM);
+        base[2 * (k - 1)] = w.c;
+        base[2 * (k - 1) + 1] = w.s;
+    }
+    const auto lowAngle = [&](std::int32_t k, std::int32_t m) {
+        if (4 * k == m) return CosSin{kSqrtHalf, kSqrtHalf};
+        const std::size_t i = 2 * static_cast<std::size_t>(k * (finestM / m) - 1);
+        return CosSin{base[i], base[i + 1]};
+    };
+    for (int table = 0; table < finest; ++table) {
         const std::int32_t m = 16 << table;
         const std::int32_t count = m <= 256 ? m / 2 - 1 : m / 4 - 1;
         std::vector<double>& out = t.twiddle[table];
         out.resize(2 * static_cast<std::size_t>(count));
         for (std::int32_t k = 1; k <= count; ++k) {
-            // Angles above pi/4 come from their complement, so the table is exactly symmetric.
             const bool upper = 4 * k > m;
-            const long double a = pi * static_cast<long double>(upper ? m / 2 - k : k) / m;
-            const double c = static_cast<double>(std::cos(a));
-            const double s = static_cast<double>(std::sin(a));
-            out[2 * (k - 1)] = upper ? s : c;
-            out[2 * (k - 1) + 1] = upper ? c : s;
+            const CosSin w = lowAngle(upper ? m / 2 - k : k, m);
+            out[2 * (k - 1)] = upper ? w.s : w.c;
+            out[2 * (k - 1) + 1] = upper ? w.c : w.s;
         }
     }
 }
