@@ -33,7 +33,8 @@ TTarvoEffect::TTarvoEffect() {
     for (int k = 1; k <= 4; ++k) {
         SliderRecord slider;
         slider.sliderNumber = k;
-        slider.name = "level stereo " + std::to_string(k);
+        slider.name = "level stereo ";
+        slider.name += static_cast<char>('0' + k);
         slider.minimum = -12.0;
         slider.maximum = 12.0;
         slider.step = 0.1;

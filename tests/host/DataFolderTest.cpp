@@ -52,9 +52,12 @@ TEST(DataFolder, FileSliderListsTheRegularFilesBesideTheLibrary) {
     fs::remove(written);
     host.close(effect);
     fs::current_path(previous);
-    std::ifstream in(written, std::ios::binary);
-    ASSERT_TRUE(in.good()) << written;
-    const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(in), {}};
+    std::vector<unsigned char> bytes;
+    {
+        std::ifstream in(written, std::ios::binary);
+        ASSERT_TRUE(in.good()) << written;
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
     EXPECT_EQ(bytes, (std::vector<unsigned char>{1, 2, 255, 0, 255}));
     fs::remove_all(folder);
     fs::remove(written);
