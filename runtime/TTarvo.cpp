@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "TTarvo.h"
 
+#include "TarvoTransforms.h"
 #include "host/HostQueries.h"
 #include "platform/TarvoPlatform.h"
 
 TTarvo::TTarvo() {
+    // The transform tables are shared by every runtime object of the library and built once,
+    // by the first construction.
+    ensureTransformTables();
     ResetRuntime();
 }
 

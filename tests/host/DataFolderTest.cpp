@@ -20,10 +20,26 @@ void touch(const fs::path& file) {
 
 } // namespace
 
+// One test for both cases: they share the folder beside the library, and test programs may
+// run in parallel.
 TEST(DataFolder, FileSliderListsTheRegularFilesBesideTheLibrary) {
     const std::string library = pluginPath(QT_FILESLIDER_FILE_NAME);
     const fs::path folder = fs::path(library).parent_path() / "fileslider_data";
+    const fs::path written = fs::path(library).parent_path() / "fileslider_out.dat";
+
+    // Without the folder the slider offers one option.
     fs::remove_all(folder);
+    {
+        TestHost host(library);
+        ASSERT_TRUE(host.loaded()) << host.loadError();
+        AEffect* effect = host.create();
+        ASSERT_NE(effect, nullptr);
+        EXPECT_EQ(host.text(effect, effGetParamDisplay, 0), "(No Data Files)");
+        EXPECT_EQ(effect->getParameter(effect, 0), 0.0f);
+        effect->setParameter(effect, 0, 1.0f);
+        EXPECT_EQ(host.text(effect, effGetParamDisplay, 0), "(No Data Files)");
+    }
+
     fs::create_directories(folder / "subfolder");
     touch(folder / "first.txt");
     touch(folder / "second.bin");
@@ -48,7 +64,6 @@ TEST(DataFolder, FileSliderListsTheRegularFilesBesideTheLibrary) {
     EXPECT_EQ(options, (std::set<std::string>{"first.txt", "second.bin"}));
 
     // On close the effect writes 1, 2, 255, 256, -1 as one byte each, next to the library.
-    const fs::path written = fs::path(library).parent_path() / "fileslider_out.dat";
     fs::remove(written);
     host.close(effect);
     fs::current_path(previous);
@@ -61,19 +76,4 @@ TEST(DataFolder, FileSliderListsTheRegularFilesBesideTheLibrary) {
     EXPECT_EQ(bytes, (std::vector<unsigned char>{1, 2, 255, 0, 255}));
     fs::remove_all(folder);
     fs::remove(written);
-}
-
-TEST(DataFolder, WithoutDataFilesTheSliderOffersOneOption) {
-    const std::string library = pluginPath(QT_FILESLIDER_FILE_NAME);
-    fs::remove_all(fs::path(library).parent_path() / "fileslider_data");
-    TestHost host(library);
-    ASSERT_TRUE(host.loaded()) << host.loadError();
-    AEffect* effect = host.create();
-    ASSERT_NE(effect, nullptr);
-    EXPECT_EQ(host.text(effect, effGetParamDisplay, 0), "(No Data Files)");
-    EXPECT_EQ(effect->getParameter(effect, 0), 0.0f);
-    effect->setParameter(effect, 0, 1.0f);
-    EXPECT_EQ(host.text(effect, effGetParamDisplay, 0), "(No Data Files)");
-    host.close(effect);
-    fs::remove(fs::path(library).parent_path() / "fileslider_out.dat");
 }
