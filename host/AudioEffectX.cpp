@@ -10,7 +10,9 @@ void AudioEffectX::resume() {
 }
 
 VstTimeInfo* AudioEffectX::getTimeInfo(VstInt32 filter) {
-    return reinterpret_cast<VstTimeInfo*>(callHost(audioMasterGetTime, 0, filter));
+    // The host answers the address as a pointer-sized integer.
+    return reinterpret_cast<VstTimeInfo*>( // NOLINT(performance-no-int-to-ptr)
+        callHost(audioMasterGetTime, 0, filter));
 }
 
 VstInt32 AudioEffectX::getPlugCategory() {
@@ -61,7 +63,8 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
         return -1;
     case effGetSpeakerArrangement:
         // No arrangement to give: a null pointer into each place the host named.
-        if (value != 0) *reinterpret_cast<void**>(value) = nullptr;
+        if (value != 0)
+            *reinterpret_cast<void**>(value) = nullptr; // NOLINT(performance-no-int-to-ptr)
         if (ptr != nullptr) *static_cast<void**>(ptr) = nullptr;
         return 0;
     case effSetTotalSampleToProcess:

@@ -694,7 +694,8 @@ void multiplyAdd(double* c, const double* a, const double* b, std::size_t double
 // inverse FFT leaves Z in natural order.
 
 bool hasFastTables(const MdctSetup& s) {
-    return s.n > kLargestDirectMdct && s.trig.size() == static_cast<std::size_t>(s.n + s.n / 4) &&
+    return s.n > kLargestDirectMdct &&
+           s.trig.size() == static_cast<std::size_t>(s.n) + static_cast<std::size_t>(s.n / 4) &&
            s.bitReverse.size() == static_cast<std::size_t>(s.n / 4);
 }
 
@@ -836,7 +837,7 @@ const TransformTables& transformTables() {
 std::int32_t permIndex(std::int32_t n, std::int32_t i) {
     if (n < 2 || n > (1 << TransformTables::kMaxLog2Size) || (n & (n - 1)) != 0) return -1;
     if (i < 0 || i >= n || !tables().ready) return -1;
-    return tables().permutation[static_cast<std::size_t>(n - 2 + i)];
+    return tables().permutation[static_cast<std::size_t>(n) - 2 + static_cast<std::size_t>(i)];
 }
 
 void fftRun(int log2n, double* buffer, int mode) {
@@ -895,7 +896,7 @@ std::unique_ptr<MdctSetup> mdctCreate(std::int32_t n) {
     setup->log2n = std::countr_zero(std::uint32_t(n));
     setup->scale = 4.0 / n;
     try {
-        setup->trig.resize(static_cast<std::size_t>(n + n / 4));
+        setup->trig.resize(static_cast<std::size_t>(n) + static_cast<std::size_t>(n / 4));
         setup->bitReverse.resize(static_cast<std::size_t>(n / 4));
     } catch (const std::bad_alloc&) {
         // Without its tables the setup still works, through the direct formulas.

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace plughost {
 namespace {
@@ -22,7 +23,8 @@ void accumulate(const Sample* samples, std::size_t count, double& peak, double& 
 }
 
 double toDb(double amplitude) {
-    return amplitude > 0.0 ? 20.0 * std::log10(amplitude) : -INFINITY;
+    return amplitude > 0.0 ? 20.0 * std::log10(amplitude)
+                           : -std::numeric_limits<double>::infinity();
 }
 
 } // namespace
@@ -42,7 +44,8 @@ double LevelMeter::peakDb() const {
 }
 
 double LevelMeter::rmsDb() const {
-    return m_count > 0 ? toDb(std::sqrt(m_sumOfSquares / static_cast<double>(m_count))) : -INFINITY;
+    return m_count > 0 ? toDb(std::sqrt(m_sumOfSquares / static_cast<double>(m_count)))
+                       : -std::numeric_limits<double>::infinity();
 }
 
 std::string formatDb(double db) {
