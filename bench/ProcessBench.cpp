@@ -2,6 +2,8 @@
 // Cost of the plug-in's processing entries, called through the host record of the loaded
 // library with hot buffers reused as a host reuses them, against a plain loop doing the same
 // arithmetic (widen, multiply each pair by its gain, zero non-finite results, narrow).
+#include "effect/TTarvoEffect.h"
+#include "host/PluginFactory.h"
 #include "host/VstInterface.h"
 #include "hostkit/DynamicLibrary.h"
 #include "runtime/TarvoValues.h"
@@ -130,6 +132,42 @@ void baseline(benchmark::State& state, bool subnormal) {
     reportPerFrame(state, frames);
 }
 
+// The plug-in's code built into this program and called through the entry for the baseline
+// instruction set, which the library uses on processors without AVX2: the like-for-like
+// comparison with the plain loop.
+AEffect* inProcessTrimmer() {
+    static AEffect* effect = [] {
+        AEffect* created = createPlugin<TTarvoEffect>(hostCallback);
+        if (created == nullptr) std::exit(1);
+        created->dispatcher(created, effOpen, 0, 0, nullptr, 0.0f);
+        created->dispatcher(created, effMainsChanged, 0, 1, nullptr, 0.0f);
+        const float settings[] = {0.25f, 0.5f, 0.6f, 0.9f};
+        for (VstInt32 p = 0; p < 4; ++p)
+            created->setParameter(created, p, settings[p]);
+        return created;
+    }();
+    return effect;
+}
+
+template <class Sample>
+void baselineEntryProcess(benchmark::State& state) {
+    CVeST* shell = static_cast<CVeST*>(inProcessTrimmer()->object);
+    const int frames = static_cast<int>(state.range(0));
+    Buffers<Sample> buffers(frames, false);
+    for (auto _ : state) {
+        process_bridge::processEntry<TTarvoEffect, Sample>(shell, buffers.in.data(),
+                                                           buffers.out.data(), frames);
+        benchmark::ClobberMemory();
+    }
+    reportPerFrame(state, frames);
+}
+
+void BM_PluginFloatBaselineIsa(benchmark::State& state) {
+    baselineEntryProcess<float>(state);
+}
+void BM_PluginDoubleBaselineIsa(benchmark::State& state) {
+    baselineEntryProcess<double>(state);
+}
 void BM_PluginFloat(benchmark::State& state) {
     pluginProcess<float>(state, false);
 }
@@ -152,8 +190,10 @@ void BM_BaselineFloatSubnormal(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(BM_PluginFloat)->Arg(64)->Arg(512)->Arg(4096);
+BENCHMARK(BM_PluginFloatBaselineIsa)->Arg(64)->Arg(512)->Arg(4096);
 BENCHMARK(BM_BaselineFloat)->Arg(64)->Arg(512)->Arg(4096);
 BENCHMARK(BM_PluginDouble)->Arg(64)->Arg(512)->Arg(4096);
+BENCHMARK(BM_PluginDoubleBaselineIsa)->Arg(512);
 BENCHMARK(BM_BaselineDouble)->Arg(64)->Arg(512)->Arg(4096);
 BENCHMARK(BM_PluginFloatSubnormal)->Arg(512);
 BENCHMARK(BM_BaselineFloatSubnormal)->Arg(512);
