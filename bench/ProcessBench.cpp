@@ -29,7 +29,21 @@ VstIntPtr VSTCALLBACK hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPt
     return 0;
 }
 
-// One loaded trimmer for the whole run, resumed, with four different gains.
+// Opens and resumes a new trimmer and gives its pairs four different gains; stops the run
+// when there is none.
+AEffect* prepare(AEffect* effect) {
+    if (effect == nullptr) std::exit(1);
+    g_time.tempo = 120.0;
+    effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);
+    effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, 48000.0f);
+    effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
+    const float settings[] = {0.25f, 0.5f, 0.6f, 0.9f};
+    for (VstInt32 p = 0; p < 4; ++p)
+        effect->setParameter(effect, p, settings[p]);
+    return effect;
+}
+
+// One loaded trimmer for the whole run.
 AEffect* trimmer() {
     static hostkit::DynamicLibrary library;
     static AEffect* effect = [] {
@@ -39,16 +53,7 @@ AEffect* trimmer() {
             std::exit(1);
         }
         auto main = reinterpret_cast<VstPluginMainProc>(library.symbol("VSTPluginMain"));
-        AEffect* created = main != nullptr ? main(hostCallback) : nullptr;
-        if (created == nullptr) std::exit(1);
-        g_time.tempo = 120.0;
-        created->dispatcher(created, effOpen, 0, 0, nullptr, 0.0f);
-        created->dispatcher(created, effSetSampleRate, 0, 0, nullptr, 48000.0f);
-        created->dispatcher(created, effMainsChanged, 0, 1, nullptr, 0.0f);
-        const float settings[] = {0.25f, 0.5f, 0.6f, 0.9f};
-        for (VstInt32 p = 0; p < 4; ++p)
-            created->setParameter(created, p, settings[p]);
-        return created;
+        return prepare(main != nullptr ? main(hostCallback) : nullptr);
     }();
     return effect;
 }
@@ -136,16 +141,7 @@ void baseline(benchmark::State& state, bool subnormal) {
 // instruction set, which the library uses on processors without AVX2: the like-for-like
 // comparison with the plain loop.
 AEffect* inProcessTrimmer() {
-    static AEffect* effect = [] {
-        AEffect* created = createPlugin<TTarvoEffect>(hostCallback);
-        if (created == nullptr) std::exit(1);
-        created->dispatcher(created, effOpen, 0, 0, nullptr, 0.0f);
-        created->dispatcher(created, effMainsChanged, 0, 1, nullptr, 0.0f);
-        const float settings[] = {0.25f, 0.5f, 0.6f, 0.9f};
-        for (VstInt32 p = 0; p < 4; ++p)
-            created->setParameter(created, p, settings[p]);
-        return created;
-    }();
+    static AEffect* effect = prepare(createPlugin<TTarvoEffect>(hostCallback));
     return effect;
 }
 

@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: MIT
-// Export spelling of the entry points. Windows takes its export names from the library's
-// module-definition file (which also names `main` as a second name of VSTPluginMain); ELF
-// libraries export what is marked visible, and `main`, a name C++ keeps for itself, is made
-// an alias of VSTPluginMain under its assembler name.
+// The exported entry points of a plug-in library. Hosts look for VSTPluginMain, older ones
+// for main or MAIN; each takes the host callback and answers a new instance's host record, or
+// null. `main` is the same function as VSTPluginMain under a second name: Windows takes the
+// export names from the library's module-definition file, which lists it so; ELF libraries
+// export what is marked visible, and `main`, a name C++ keeps for itself, is made an alias
+// under its assembler name. MAIN is an identical twin.
 #pragma once
+
+#include "PluginFactory.h"
 
 #if defined(_WIN32)
 #define QT_PLUGIN_EXPORT
@@ -14,3 +18,16 @@
     extern "C" QT_PLUGIN_EXPORT AEffect* vstPluginMainAlias(audioMasterCallback) noexcept __asm__( \
         "main") __attribute__((alias("VSTPluginMain")));
 #endif
+
+// Defines the entry points of a library whose plug-in is the effect class `Effect`. [ui]
+#define QT_PLUGIN_ENTRY_POINTS(Effect)                                                             \
+    extern "C" {                                                                                   \
+    QT_PLUGIN_EXPORT AEffect* VSTCALLBACK                                                          \
+    VSTPluginMain(audioMasterCallback audioMaster) noexcept {                                      \
+        return createPlugin<Effect>(audioMaster);                                                  \
+    }                                                                                              \
+    QT_PLUGIN_EXPORT AEffect* VSTCALLBACK MAIN(audioMasterCallback audioMaster) noexcept {         \
+        return createPlugin<Effect>(audioMaster);                                                  \
+    }                                                                                              \
+    }                                                                                              \
+    QT_PLUGIN_MAIN_ALIAS

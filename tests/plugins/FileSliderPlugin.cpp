@@ -3,7 +3,6 @@
 // to the library, which on close writes the values 1, 2, 255, 256 and -1 to the data file
 // "fileslider_out.dat" (one byte each) next to the library.
 #include "host/PluginExport.h"
-#include "host/PluginFactory.h"
 #include "runtime/TTarvo.h"
 
 class TFileSliderEffect final : public TTarvo {
@@ -26,13 +25,4 @@ public:
     }
 };
 
-extern "C" {
-QT_PLUGIN_EXPORT AEffect* VSTCALLBACK VSTPluginMain(audioMasterCallback audioMaster) noexcept {
-    return createPlugin<TFileSliderEffect>(audioMaster);
-}
-QT_PLUGIN_EXPORT AEffect* VSTCALLBACK MAIN(audioMasterCallback audioMaster) noexcept {
-    return createPlugin<TFileSliderEffect>(audioMaster);
-}
-} // extern "C"
-
-QT_PLUGIN_MAIN_ALIAS
+QT_PLUGIN_ENTRY_POINTS(TFileSliderEffect)
