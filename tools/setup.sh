@@ -7,7 +7,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake pkg-config
+    build-essential cmake pkg-config file
     googletest libgtest-dev libbenchmark-dev
     libsndfile1-dev libfftw3-dev
     locales
