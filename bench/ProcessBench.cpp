@@ -10,7 +10,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>

@@ -65,7 +65,6 @@ public:
     // Calls the host; a null callback counts as answered 0.
     VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
                        void* ptr = nullptr, float opt = 0.0f);
-    bool hasHost() const noexcept { return m_audioMaster != nullptr; }
     VstInt32 numInputs() const noexcept { return m_cEffect.numInputs; }
 
 protected:

@@ -2,6 +2,7 @@
 #include "BridgeEntries.h"
 
 #include "CVeST.h"
+#include "HostQueries.h"
 #include "HostText.h"
 #include "runtime/TTarvo.h"
 
@@ -15,9 +16,9 @@ TTarvo& effectOf(CVeST* shell) {
 
 void create(CVeST* shell) {
     const TTarvo& effect = effectOf(shell);
-    shell->setNumInputs(effect.ChannelCount());
-    shell->setNumOutputs(effect.ChannelCount());
-    shell->setUniqueID(effect.UniqueId());
+    hostSetNumInputs(shell, effect.ChannelCount());
+    hostSetNumOutputs(shell, effect.ChannelCount());
+    hostSetUniqueId(shell, effect.UniqueId());
     shell->programsAreChunks(true);
 }
 

@@ -59,22 +59,18 @@ public:
 
     TTarvo* effect() const noexcept { return m_effect; }
     const HostBridgeTable& bridge() const noexcept { return m_bridge; }
-    VSTGUI::CDrawContext* drawContext() const noexcept { return m_drawContext; }
 
     // MIDI ring: written by processEvents, read by the runtime's MIDI query.
     const VstMidiEvent& midiEvent(VstInt32 slot) const noexcept { return m_midiRing[slot]; }
     VstInt32 midiWriteIndex() const noexcept { return m_midiWriteIndex; }
     VstInt32& midiReadIndex() noexcept { return m_midiReadIndex; }
 
-    // Toolkit fonts made for the effect's drawing; each holds one reference of the shell's.
-    std::vector<VSTGUI::CBaseObject*>& fontCache() noexcept { return m_fontCache; }
-
 private:
     TTarvo* m_effect;
     VSTGUI::CDrawContext* m_drawContext = nullptr; // set only while the editor's view draws
     VstInt32 m_midiWriteIndex = 0;
     VstInt32 m_midiReadIndex = 0;
-    std::vector<VSTGUI::CBaseObject*> m_fontCache;
+    std::vector<VSTGUI::CBaseObject*> m_fontCache; // toolkit fonts, one reference each
     std::unique_ptr<VstMidiEvent[]> m_midiRing;
     HostBridgeTable m_bridge;
 };

@@ -6,7 +6,7 @@
 #include "BridgeEntries.h"
 #include "CVeST.h"
 
-#include <new>
+#include <memory>
 
 // Answers the host record of a new instance of `Effect`, or null when the host gives no
 // callback, answers 0 to audioMasterVersion, or memory runs out. Every call makes an
@@ -16,21 +16,12 @@ AEffect* createPlugin(audioMasterCallback audioMaster) noexcept {
     if (audioMaster == nullptr) return nullptr;
     try {
         const HostBridgeTable table = makeBridgeTable<Effect>();
-        Effect* effect = new Effect();
+        // Held here until the shell owns it; any early return or failure deletes it.
+        auto effect = std::make_unique<Effect>();
         const VstInt32 parameters = effect->SliderRecordCount();
-        if (audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) {
-            // No plug-in for this host; the effect made for it goes again.
-            delete effect;
-            return nullptr;
-        }
-        CVeST* shell;
-        try {
-            shell = new CVeST(audioMaster, 1, parameters, effect, table);
-        } catch (...) {
-            delete effect;
-            throw;
-        }
-        effect->SetShell(shell);
+        if (audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
+        auto* shell = new CVeST(audioMaster, 1, parameters, effect.get(), table);
+        effect.release()->SetShell(shell);
         return shell->getAeffect();
     } catch (...) {
         return nullptr;

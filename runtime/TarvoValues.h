@@ -4,7 +4,6 @@
 #pragma once
 
 #include <bit>
-#include <cfloat>
 #include <cmath>
 #include <cstdint>
 
