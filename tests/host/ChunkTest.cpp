@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "TestHost.h"
+#include "LoadedTrimmer.h"
 
 #include <gtest/gtest.h>
 
@@ -18,13 +18,8 @@ std::vector<float> floatsOf(const void* data, VstIntPtr bytes) {
     return values;
 }
 
-class Chunks : public testing::Test {
+class Chunks : public LoadedTrimmer {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(host.loaded()) << host.loadError();
-        effect = host.create();
-        ASSERT_NE(effect, nullptr);
-    }
     std::vector<float> save(AEffect* from, void** where = nullptr) {
         void* data = nullptr;
         const VstIntPtr size = host.dispatch(from, effGetChunk, 0, 0, &data);
@@ -34,8 +29,6 @@ protected:
     VstIntPtr restore(AEffect* into, const void* bytes, VstIntPtr size) {
         return host.dispatch(into, effSetChunk, 0, size, const_cast<void*>(bytes));
     }
-    TestHost host;
-    AEffect* effect = nullptr;
 };
 
 } // namespace

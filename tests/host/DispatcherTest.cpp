@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "TestHost.h"
+#include "LoadedTrimmer.h"
 
 #include <gtest/gtest.h>
 
@@ -11,21 +11,13 @@ namespace {
 
 constexpr const char* kName = "Qualtrevin_multi-channel_level_trimmer_4x_stereo";
 
-class Dispatcher : public testing::Test {
+class Dispatcher : public LoadedTrimmer {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(host.loaded()) << host.loadError();
-        effect = host.create();
-        ASSERT_NE(effect, nullptr);
-    }
     VstIntPtr call(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
                    float opt = 0.0f) {
         return host.dispatch(effect, opcode, index, value, ptr, opt);
     }
     VstIntPtr canDo(const char* text) { return call(effCanDo, 0, 0, const_cast<char*>(text)); }
-
-    TestHost host;
-    AEffect* effect = nullptr;
 };
 
 } // namespace

@@ -21,9 +21,9 @@ protected:
     void TearDown() override {
         if (effect != nullptr) effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
     }
-    void sendMidi(std::initializer_list<VstMidiEvent> list) {
+    // Sends the events as one host event list; the answer must be 1.
+    void sendMidi(std::vector<VstMidiEvent> events) {
         std::vector<VstEvent*> pointers;
-        std::vector<VstMidiEvent> events(list);
         for (VstMidiEvent& event : events)
             pointers.push_back(reinterpret_cast<VstEvent*>(&event));
         std::vector<unsigned char> storage(sizeof(VstEvents) + pointers.size() * sizeof(VstEvent*));
@@ -176,14 +176,7 @@ TEST_F(HostQueries, TheRingOverwritesItsOldestEvents) {
     std::vector<VstMidiEvent> events;
     for (int i = 0; i < 1001; ++i)
         events.push_back(note(i, 0x90, static_cast<unsigned char>(i % 128), 1));
-    std::vector<VstEvent*> pointers;
-    for (VstMidiEvent& event : events)
-        pointers.push_back(reinterpret_cast<VstEvent*>(&event));
-    std::vector<unsigned char> storage(sizeof(VstEvents) + pointers.size() * sizeof(VstEvent*));
-    auto* list = reinterpret_cast<VstEvents*>(storage.data());
-    list->numEvents = 1001;
-    std::copy(pointers.begin(), pointers.end(), list->events);
-    EXPECT_EQ(effect->dispatcher(effect, effProcessEvents, 0, 0, list, 0.0f), 1);
+    sendMidi(events);
     EXPECT_EQ(shell->midiWriteIndex(), 1);
     EXPECT_EQ(shell->midiEvent(0).deltaFrames, 1000);
     EXPECT_EQ(shell->midiEvent(1).deltaFrames, 1);

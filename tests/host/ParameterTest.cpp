@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "CountingEffect.h"
-#include "TestHost.h"
+#include "LoadedTrimmer.h"
 #include "host/PluginFactory.h"
 
 #include <gtest/gtest.h>
@@ -15,19 +15,11 @@ using namespace testhost;
 
 namespace {
 
-class Parameters : public testing::Test {
+class Parameters : public LoadedTrimmer {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(host.loaded()) << host.loadError();
-        effect = host.create();
-        ASSERT_NE(effect, nullptr);
-    }
     void set(VstInt32 index, float value) { effect->setParameter(effect, index, value); }
     float get(VstInt32 index) { return effect->getParameter(effect, index); }
     std::string display(VstInt32 index) { return host.text(effect, effGetParamDisplay, index); }
-
-    TestHost host;
-    AEffect* effect = nullptr;
 };
 
 // Restores the C locale after a test switched it.

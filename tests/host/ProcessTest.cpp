@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "TestHost.h"
+#include "LoadedTrimmer.h"
 #include "effect/TTarvoEffect.h"
 #include "host/PluginFactory.h"
 #include "host/ProcessBridge.h"
@@ -41,16 +41,7 @@ bool sameBits(float a, float b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-class Processing : public testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(host.loaded()) << host.loadError();
-        effect = host.create();
-        ASSERT_NE(effect, nullptr);
-    }
-    TestHost host;
-    AEffect* effect = nullptr;
-};
+class Processing : public LoadedTrimmer {};
 
 } // namespace
 
