@@ -80,10 +80,10 @@ std::int32_t hostRedraw(CVeST* /*shell*/) {
 
 std::int32_t hostReadMidi(CVeST* shell, std::int32_t* deltaFrames, std::int32_t* byte0,
                           std::int32_t* byte1, std::int32_t* byte2) {
+    if (shell == nullptr) return 0;
     std::int32_t* outs[] = {deltaFrames, byte0, byte1, byte2};
     for (std::int32_t* out : outs)
         if (out != nullptr) *out = 0;
-    if (shell == nullptr) return 0;
     VstInt32& readIndex = shell->midiReadIndex();
     if (readIndex == shell->midiWriteIndex()) return 0;
     const VstMidiEvent& event = shell->midiEvent(readIndex);

@@ -20,8 +20,9 @@ void setModuleHandle(void* handle) noexcept;
 // false when the folder cannot be opened.
 bool listDirectory(const std::string& folder, std::vector<std::string>& names);
 
-enum class EntryKind { Unreadable, Directory, File };
-// Status of a path: unreadable, a directory, or anything else (a file).
+enum class EntryKind { Unreadable, Directory, File, Other };
+// Status of a path, links followed: unreadable, a directory, a regular file, or anything else
+// (pipe, socket, device).
 EntryKind entryKind(const std::string& path);
 
 // Processor clock at 1,000 ticks per second: a steadily rising millisecond count. [any]

@@ -37,9 +37,11 @@ bool listDirectory(const std::string& folder, std::vector<std::string>& names) {
 }
 
 EntryKind entryKind(const std::string& path) {
+    // stat follows links: a link to a regular file counts as that file.
     struct stat status {};
     if (stat(path.c_str(), &status) != 0) return EntryKind::Unreadable;
-    return S_ISDIR(status.st_mode) ? EntryKind::Directory : EntryKind::File;
+    if (S_ISDIR(status.st_mode)) return EntryKind::Directory;
+    return S_ISREG(status.st_mode) ? EntryKind::File : EntryKind::Other;
 }
 
 std::int32_t clockTicks() noexcept {

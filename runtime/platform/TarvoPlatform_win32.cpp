@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Windows services: the library's file name comes from the module handle its entry saved.
+#include "ClockTicks.h"
 #include "TarvoPlatform.h"
 
 #include <windows.h>
@@ -49,12 +50,13 @@ bool listDirectory(const std::string& folder, std::vector<std::string>& names) {
 EntryKind entryKind(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return EntryKind::Unreadable;
-    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? EntryKind::Directory : EntryKind::File;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return EntryKind::Directory;
+    return (attributes & FILE_ATTRIBUTE_DEVICE) != 0 ? EntryKind::Other : EntryKind::File;
 }
 
 std::int32_t clockTicks() noexcept {
-    // The Windows C library's clock() already counts milliseconds of elapsed time.
-    return static_cast<std::int32_t>(clock() * 1000 / CLOCKS_PER_SEC);
+    // The Windows C library's clock() already counts elapsed time, in a 32-bit long.
+    return millisecondsFromClock(clock(), CLOCKS_PER_SEC);
 }
 
 double timeOfDaySeconds() noexcept {

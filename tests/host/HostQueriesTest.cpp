@@ -60,8 +60,10 @@ TEST_F(HostQueries, WithoutAShellEverythingAnswersZero) {
     EXPECT_EQ(hostTempoAndTimeSig(nullptr, &tempo, nullptr, nullptr), 0);
     EXPECT_EQ(tempo, 5.0);
     EXPECT_EQ(hostSetLatency(nullptr, 10), 0);
-    EXPECT_EQ(hostReadMidi(nullptr, &delta, nullptr, nullptr, nullptr), 0);
-    EXPECT_EQ(delta, 0);
+    std::int32_t byte0 = -3;
+    EXPECT_EQ(hostReadMidi(nullptr, &delta, &byte0, nullptr, nullptr), 0);
+    EXPECT_EQ(delta, 9); // nothing is written without a shell
+    EXPECT_EQ(byte0, -3);
     EXPECT_EQ(hostAutomate(nullptr, 0, 1.0), 0);
     EXPECT_EQ(host.calls.size(), 0u);
 }

@@ -8,7 +8,13 @@
 
 namespace {
 using limits = std::numeric_limits<double>;
+
+// The value as the compiler cannot know it, so that conversions happen at run time.
+double opaque(double value) {
+    volatile double hidden = value;
+    return hidden;
 }
+} // namespace
 
 TEST(Sanitize, ReplacesOnlyNonFiniteValues) {
     const double huge = 1e300;
@@ -50,6 +56,20 @@ TEST(TruncToInt, NotANumberGivesZeroAndLargeValuesSaturate) {
     EXPECT_EQ(TruncToInt(-2147483648.0), INT32_MIN);
 }
 
+TEST(TruncToInt, SaturatesAtRunTime) {
+    EXPECT_EQ(TruncToInt(opaque(3e9)), INT32_MAX);
+    EXPECT_EQ(TruncToInt(opaque(-3e9)), INT32_MIN);
+    EXPECT_EQ(TruncToInt(opaque(2147483648.0)), INT32_MAX);
+    EXPECT_EQ(TruncToInt(opaque(2147483646.99995)), INT32_MAX);
+    EXPECT_EQ(TruncToInt(opaque(-2147483649.0)), INT32_MIN);
+    EXPECT_EQ(TruncToInt(opaque(limits::infinity())), INT32_MAX);
+    EXPECT_EQ(TruncToInt(opaque(-limits::infinity())), INT32_MIN);
+    EXPECT_EQ(TruncToInt(opaque(limits::quiet_NaN())), 0);
+    EXPECT_EQ(TruncToInt(opaque(-1e300)), INT32_MIN);
+    EXPECT_EQ(TruncToInt(opaque(2147483646.5)), 2147483646);
+    EXPECT_EQ(TruncToInt(opaque(-2147483647.5)), -2147483647);
+}
+
 TEST(TruthAndChange, ToleranceIsStrict) {
     EXPECT_FALSE(IsTrue(0.0));
     EXPECT_FALSE(IsTrue(0.000009));
@@ -65,4 +85,10 @@ TEST(TruthAndChange, ToleranceIsStrict) {
     EXPECT_FALSE(ValuesEqual(0.0, 0.1));
     EXPECT_FALSE(ValuesEqual(limits::quiet_NaN(), 1.0));
     EXPECT_FALSE(ValuesEqual(limits::infinity(), limits::infinity()));
+    // A difference of exactly the tolerance is a change, in either direction.
+    EXPECT_FALSE(ValuesEqual(opaque(kTarvoEpsilon), 0.0));
+    EXPECT_FALSE(ValuesEqual(0.0, opaque(kTarvoEpsilon)));
+    EXPECT_FALSE(ValuesEqual(opaque(-kTarvoEpsilon), 0.0));
+    EXPECT_TRUE(ValuesEqual(opaque(std::nextafter(kTarvoEpsilon, 0.0)), 0.0));
+    EXPECT_TRUE(ValuesEqual(0.0, opaque(std::nextafter(kTarvoEpsilon, 0.0))));
 }

@@ -126,6 +126,23 @@ TEST(Builtins, RegionsAcrossABlockBoundaryAreRefused) {
         [](double* d) { fftRun(4, d, kFftForward); }));
 }
 
+TEST(Builtins, HugeIndexesAreRefusedNotWrapped) {
+    // An index beyond the 32-bit range saturates to the last element of the last block, where
+    // no run of several values fits; it must not wrap around to the first block.
+    volatile double hidden = 3e9;
+    const double index = hidden;
+    EXPECT_TRUE(Gives(
+        INT32_MIN, 64, [=](CTarvoMemory& m) { BuiltinFft(m, index, 16, 0); }, kUnchanged));
+    EXPECT_TRUE(Gives(
+        INT32_MIN, 64, [=](CTarvoMemory& m) { BuiltinMdct(m, index, 32, 0); }, kUnchanged));
+    EXPECT_TRUE(Gives(
+        INT32_MIN, 64, [=](CTarvoMemory& m) { BuiltinComplexMul(m, index, INT32_MIN, 16); },
+        kUnchanged));
+    TestMemory memory;
+    BuiltinFft(memory, index, 16, 0);
+    EXPECT_EQ(memory.MemoryBlockCount(), 0u);
+}
+
 TEST(Builtins, ConcurrentFirstUseGivesTheSingleThreadedResults) {
     // The threads start together, so in a fresh process (as under ctest) the table build and the
     // MDCT setups are first used concurrently; every thread has its own inputs and sizes.
