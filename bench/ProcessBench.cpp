@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 // Cost of the plug-in's processing entries, called through the host record of the loaded
 // library with hot buffers reused as a host reuses them, against a plain loop doing the same
-// arithmetic (widen, multiply each pair by its gain, zero non-finite results, narrow).
+// arithmetic (widen, multiply each pair by its gain, zero non-finite results, narrow), built
+// for the same instruction set.
 #include "effect/TTarvoEffect.h"
 #include "host/PluginFactory.h"
+#include "host/ProcessBridge.h"
 #include "host/VstInterface.h"
 #include "hostkit/DynamicLibrary.h"
 #include "runtime/TarvoValues.h"
@@ -110,10 +112,11 @@ void pluginProcess(benchmark::State& state, bool subnormal) {
 }
 
 // The plain loop: channel by channel with the same sanitizing store; the compiler vectorises
-// it for the baseline instruction set.
+// it. One copy per instruction set the plug-in has entries for, so that each entry is compared
+// with the plain loop on the same vector unit.
 template <class Sample>
-__attribute__((noinline)) void baselineLoop(Sample* const* in, Sample* const* out, int frames,
-                                            const double* gains) {
+__attribute__((always_inline)) inline void plainLoopBody(Sample* const* in, Sample* const* out,
+                                                         int frames, const double* gains) {
     for (int c = 0; c < kChannels; ++c) {
         const Sample* source = in[c];
         Sample* target = out[c];
@@ -125,12 +128,46 @@ __attribute__((noinline)) void baselineLoop(Sample* const* in, Sample* const* ou
 }
 
 template <class Sample>
-void baseline(benchmark::State& state, bool subnormal) {
+__attribute__((noinline)) void plainLoop(Sample* const* in, Sample* const* out, int frames,
+                                         const double* gains) {
+    plainLoopBody(in, out, frames, gains);
+}
+
+template <class Sample>
+using PlainLoop = void (*)(Sample* const*, Sample* const*, int, const double*);
+
+#if QT_WIDE_PROCESSING
+template <class Sample>
+__attribute__((noinline, target("avx2"))) void plainLoopAvx2(Sample* const* in, Sample* const* out,
+                                                             int frames, const double* gains) {
+    plainLoopBody(in, out, frames, gains);
+}
+
+template <class Sample>
+__attribute__((noinline, target("avx512f,avx512vl,avx512dq"))) void
+plainLoopAvx512(Sample* const* in, Sample* const* out, int frames, const double* gains) {
+    plainLoopBody(in, out, frames, gains);
+}
+#endif
+
+// The plain loop for the instruction set whose entry the plug-in uses on this processor.
+template <class Sample>
+PlainLoop<Sample> plainLoopLikeThePlugin() {
+#if QT_WIDE_PROCESSING
+    const process_bridge::CpuFeatures cpu = process_bridge::detectCpuFeatures();
+    if (cpu.avx512) return plainLoopAvx512<Sample>;
+    if (cpu.avx2) return plainLoopAvx2<Sample>;
+#endif
+    return plainLoop<Sample>;
+}
+
+template <class Sample>
+void plain(benchmark::State& state, PlainLoop<Sample> loop, bool subnormal) {
     const int frames = static_cast<int>(state.range(0));
     Buffers<Sample> buffers(frames, subnormal);
     const double gains[] = {pairGain(0), pairGain(1), pairGain(2), pairGain(3)};
     for (auto _ : state) {
-        baselineLoop(buffers.in.data(), buffers.out.data(), frames, gains);
+        loop(buffers.in.data(), buffers.out.data(), frames, gains);
         benchmark::ClobberMemory();
     }
     reportPerFrame(state, frames);
@@ -145,52 +182,84 @@ AEffect* inProcessTrimmer() {
 }
 
 template <class Sample>
-void baselineEntryProcess(benchmark::State& state) {
+void entryProcess(benchmark::State& state, process_bridge::ProcessEntry<Sample> entry) {
     CVeST* shell = static_cast<CVeST*>(inProcessTrimmer()->object);
     const int frames = static_cast<int>(state.range(0));
     Buffers<Sample> buffers(frames, false);
     for (auto _ : state) {
-        process_bridge::processEntry<TTarvoEffect, Sample>(shell, buffers.in.data(),
-                                                           buffers.out.data(), frames);
+        entry(shell, buffers.in.data(), buffers.out.data(), frames);
         benchmark::ClobberMemory();
     }
     reportPerFrame(state, frames);
 }
 
-void BM_PluginFloatBaselineIsa(benchmark::State& state) {
-    baselineEntryProcess<float>(state);
-}
-void BM_PluginDoubleBaselineIsa(benchmark::State& state) {
-    baselineEntryProcess<double>(state);
-}
+// Through the loaded library (its widest entry for this processor) against the plain loop on
+// the same vector unit.
 void BM_PluginFloat(benchmark::State& state) {
     pluginProcess<float>(state, false);
 }
-void BM_BaselineFloat(benchmark::State& state) {
-    baseline<float>(state, false);
+void BM_PlainFloat(benchmark::State& state) {
+    plain<float>(state, plainLoopLikeThePlugin<float>(), false);
 }
 void BM_PluginDouble(benchmark::State& state) {
     pluginProcess<double>(state, false);
 }
-void BM_BaselineDouble(benchmark::State& state) {
-    baseline<double>(state, false);
+void BM_PlainDouble(benchmark::State& state) {
+    plain<double>(state, plainLoopLikeThePlugin<double>(), false);
 }
+// The baseline-instruction-set entries against the plain loop built for the same.
+void BM_PluginFloatBaselineIsa(benchmark::State& state) {
+    entryProcess<float>(state, process_bridge::processEntry<TTarvoEffect, float>);
+}
+void BM_PlainFloatBaselineIsa(benchmark::State& state) {
+    plain<float>(state, plainLoop<float>, false);
+}
+void BM_PluginDoubleBaselineIsa(benchmark::State& state) {
+    entryProcess<double>(state, process_bridge::processEntry<TTarvoEffect, double>);
+}
+void BM_PlainDoubleBaselineIsa(benchmark::State& state) {
+    plain<double>(state, plainLoop<double>, false);
+}
+#if QT_WIDE_PROCESSING
+// The AVX2 entries, which processors without AVX-512 use.
+void BM_PluginFloatAvx2(benchmark::State& state) {
+    entryProcess<float>(state, process_bridge::processEntryAvx2<TTarvoEffect, float>);
+}
+void BM_PlainFloatAvx2(benchmark::State& state) {
+    plain<float>(state, plainLoopAvx2<float>, false);
+}
+void BM_PluginDoubleAvx2(benchmark::State& state) {
+    entryProcess<double>(state, process_bridge::processEntryAvx2<TTarvoEffect, double>);
+}
+void BM_PlainDoubleAvx2(benchmark::State& state) {
+    plain<double>(state, plainLoopAvx2<double>, false);
+}
+#endif
+// Subnormal samples must not slow the plug-in down.
 void BM_PluginFloatSubnormal(benchmark::State& state) {
     pluginProcess<float>(state, true);
 }
-void BM_BaselineFloatSubnormal(benchmark::State& state) {
-    baseline<float>(state, true);
+void BM_PlainFloatSubnormal(benchmark::State& state) {
+    plain<float>(state, plainLoopLikeThePlugin<float>(), true);
 }
 
 } // namespace
 
 BENCHMARK(BM_PluginFloat)->Arg(64)->Arg(512)->Arg(4096);
-BENCHMARK(BM_PluginFloatBaselineIsa)->Arg(64)->Arg(512)->Arg(4096);
-BENCHMARK(BM_BaselineFloat)->Arg(64)->Arg(512)->Arg(4096);
+BENCHMARK(BM_PlainFloat)->Arg(64)->Arg(512)->Arg(4096);
 BENCHMARK(BM_PluginDouble)->Arg(64)->Arg(512)->Arg(4096);
-BENCHMARK(BM_PluginDoubleBaselineIsa)->Arg(512);
-BENCHMARK(BM_BaselineDouble)->Arg(64)->Arg(512)->Arg(4096);
+BENCHMARK(BM_PlainDouble)->Arg(64)->Arg(512)->Arg(4096);
+BENCHMARK(BM_PluginFloatBaselineIsa)->Arg(64)->Arg(512)->Arg(4096);
+BENCHMARK(BM_PlainFloatBaselineIsa)->Arg(64)->Arg(512)->Arg(4096);
+BENCHMARK(BM_PluginDoubleBaselineIsa)->Arg(64)->Arg(512)->Arg(4096);
+BENCHMARK(BM_PlainDoubleBaselineIsa)->Arg(64)->Arg(512)->Arg(4096);
+#if QT_WIDE_PROCESSING
+BENCHMARK(BM_PluginFloatAvx2)->Arg(64)->Arg(512)->Arg(4096);
+BENCHMARK(BM_PlainFloatAvx2)->Arg(64)->Arg(512)->Arg(4096);
+BENCHMARK(BM_PluginDoubleAvx2)->Arg(64)->Arg(512)->Arg(4096);
+BENCHMARK(BM_PlainDoubleAvx2)->Arg(64)->Arg(512)->Arg(4096);
+#endif
 BENCHMARK(BM_PluginFloatSubnormal)->Arg(512);
-BENCHMARK(BM_BaselineFloatSubnormal)->Arg(512);
+BENCHMARK(BM_PlainFloatSubnormal)->Arg(512);
 
 BENCHMARK_MAIN();

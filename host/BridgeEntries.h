@@ -58,8 +58,9 @@ HostBridgeTable makeBridgeTable() noexcept {
     table.getParameterName = bridge::getParameterName;
     table.getParameterLabel = bridge::getParameterLabel;
     table.getParameterDisplay = bridge::getParameterDisplay;
-    table.processReplacing = process_bridge::selectProcessEntry<Effect, float>();
-    table.processDoubleReplacing = process_bridge::selectProcessEntry<Effect, double>();
+    const process_bridge::CpuFeatures cpu = process_bridge::detectCpuFeatures();
+    table.processReplacing = process_bridge::selectProcessEntry<Effect, float>(cpu);
+    table.processDoubleReplacing = process_bridge::selectProcessEntry<Effect, double>(cpu);
     table.getChunk = bridge::getChunk;
     table.setChunk = bridge::setChunk;
     return table;

@@ -14,4 +14,15 @@ std::int32_t rememberedChannels(std::atomic<std::int32_t>& slot, const CVeST& sh
     return channels;
 }
 
+CpuFeatures detectCpuFeatures() noexcept {
+    CpuFeatures cpu;
+#if QT_WIDE_PROCESSING
+    __builtin_cpu_init();
+    cpu.avx2 = __builtin_cpu_supports("avx2");
+    cpu.avx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+                 __builtin_cpu_supports("avx512dq");
+#endif
+    return cpu;
+}
+
 } // namespace process_bridge

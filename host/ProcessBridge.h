@@ -51,53 +51,143 @@ bool buffersPresent(Sample* const* inputs, Sample* const* outputs, std::int32_t 
     return true;
 }
 
-// The frame loop for a channel count known at compile time: the per-channel copies are
-// written out (channels from the highest down, as in the general loop), which leaves a
-// straight-line loop body that the compiler can vectorise across frames once the effect's
-// OnSample is inlined.
+// Frames per chunk of the frame loop. The effect's state that OnSample reads (its gains) is
+// loaded afresh at the start of every chunk, so a parameter change made by another thread
+// during a long block applies within this many frames of its arrival.
+constexpr std::int32_t kChunkFrames = 64;
+
+// Instruction sets with a processing entry of their own.
+enum class Isa { Baseline, Avx2, Avx512 };
+
+template <class Sample, std::size_t>
+using ChannelPointer = Sample* __restrict;
+
+// One chunk of frames for a channel count known at compile time, with the per-channel copies
+// written out (channels from the highest down, as in the general loop): a straight-line loop
+// body that the compiler vectorises across frames once OnSample is inlined. Parameter C-th of
+// `in` and `out` is channel (count - 1 - C).
+//
+// The effect and the host's channel buffers are distinct memory (the effect's members are
+// never host memory), and the channel buffers are either distinct arrays or the same arrays
+// (in place), which the caller has checked: so all of them are declared non-aliasing, and
+// 64-bit samples vectorise like 32-bit ones. In place, only `out` is used, for reading and
+// writing, so that no array is reached through two names. [audio]
 template <class Effect, class Sample, std::size_t... C>
-QT_ALWAYS_INLINE inline void runFramesFixed(Effect& effect, Sample* const* inputs,
-                                            Sample* const* outputs, std::int32_t frames,
-                                            std::index_sequence<C...>) {
+QT_ALWAYS_INLINE inline void chunkFrames(Effect* __restrict effect, std::int32_t frames,
+                                         bool inPlace, ChannelPointer<const Sample, C>... in,
+                                         ChannelPointer<Sample, C>... out) {
     constexpr std::size_t kLast = sizeof...(C) - 1;
-    const Sample* const in[] = {inputs[kLast - C]...};
-    Sample* const out[] = {outputs[kLast - C]...};
-    double* samples = effect.Samples();
-    // Every frame is read completely before it is written, and a host's buffers are either
-    // distinct or the same (in place), never shifted against each other: no frame depends on
-    // another, whatever the aliasing of the channel buffers.
-#pragma GCC ivdep
-    for (std::int32_t j = 0; j < frames; ++j) {
-        ((samples[kLast - C] = static_cast<double>(in[C][j])), ...);
-        effect.OnSample();
-        ((out[C][j] = static_cast<Sample>(samples[kLast - C])), ...);
+    double* samples = effect->Samples();
+    if (inPlace) {
+        for (std::int32_t j = 0; j < frames; ++j) {
+            ((samples[kLast - C] = static_cast<double>(out[j])), ...);
+            effect->OnSample();
+            ((out[j] = static_cast<Sample>(samples[kLast - C])), ...);
+        }
+    } else {
+        for (std::int32_t j = 0; j < frames; ++j) {
+            ((samples[kLast - C] = static_cast<double>(in[j])), ...);
+            effect->OnSample();
+            ((out[j] = static_cast<Sample>(samples[kLast - C])), ...);
+        }
     }
 }
 
-template <int Channels, class Effect, class Sample>
-QT_ALWAYS_INLINE inline void runFrames(Effect& effect, Sample* const* inputs,
-                                       Sample* const* outputs, std::int32_t frames) {
-    runFramesFixed(effect, inputs, outputs, frames,
-                   std::make_index_sequence<static_cast<std::size_t>(Channels)>());
+// The chunk as a function of its own per instruction set: its non-aliasing parameters are what
+// lets the compiler vectorise, and every call loads the effect's gains again. [audio]
+template <Isa kIsa>
+struct ChunkRunner;
+
+template <>
+struct ChunkRunner<Isa::Baseline> {
+    template <class Effect, class Sample, std::size_t... C>
+    [[gnu::noinline]] static void run(Effect* __restrict effect, std::int32_t frames, bool inPlace,
+                                      ChannelPointer<const Sample, C>... in,
+                                      ChannelPointer<Sample, C>... out) {
+        chunkFrames<Effect, Sample, C...>(effect, frames, inPlace, in..., out...);
+    }
+};
+
+#if QT_WIDE_PROCESSING
+template <>
+struct ChunkRunner<Isa::Avx2> {
+    template <class Effect, class Sample, std::size_t... C>
+    [[gnu::noinline, gnu::target("avx2")]] static void
+    run(Effect* __restrict effect, std::int32_t frames, bool inPlace,
+        ChannelPointer<const Sample, C>... in, ChannelPointer<Sample, C>... out) {
+        chunkFrames<Effect, Sample, C...>(effect, frames, inPlace, in..., out...);
+    }
+};
+
+template <>
+struct ChunkRunner<Isa::Avx512> {
+    template <class Effect, class Sample, std::size_t... C>
+    [[gnu::noinline, gnu::target("avx512f,avx512vl,avx512dq")]] static void
+    run(Effect* __restrict effect, std::int32_t frames, bool inPlace,
+        ChannelPointer<const Sample, C>... in, ChannelPointer<Sample, C>... out) {
+        chunkFrames<Effect, Sample, C...>(effect, frames, inPlace, in..., out...);
+    }
+};
+#endif
+
+// Keeps the compiler from carrying values read from memory across this point: whatever
+// OnSample reads is read again after it. No instruction is emitted.
+QT_ALWAYS_INLINE inline void rereadEffectState() noexcept {
+    std::atomic_signal_fence(std::memory_order_seq_cst);
 }
 
+// The general frame loop, for any channel count and any mix of shared and separate buffers;
+// every frame is read completely before it is written.
 template <class Effect, class Sample>
 QT_ALWAYS_INLINE inline void runFramesAnyCount(Effect& effect, Sample* const* inputs,
                                                Sample* const* outputs, std::int32_t channels,
                                                std::int32_t frames) {
     double* samples = effect.Samples();
-    for (std::int32_t j = 0; j < frames; ++j) {
-        for (std::int32_t c = channels - 1; c >= 0; --c)
-            samples[c] = static_cast<double>(inputs[c][j]);
-        effect.OnSample();
-        for (std::int32_t c = channels - 1; c >= 0; --c)
-            outputs[c][j] = static_cast<Sample>(samples[c]);
+    for (std::int32_t start = 0; start < frames; start += kChunkFrames) {
+        rereadEffectState();
+        const std::int32_t end = frames - start > kChunkFrames ? start + kChunkFrames : frames;
+        for (std::int32_t j = start; j < end; ++j) {
+            for (std::int32_t c = channels - 1; c >= 0; --c)
+                samples[c] = static_cast<double>(inputs[c][j]);
+            effect.OnSample();
+            for (std::int32_t c = channels - 1; c >= 0; --c)
+                outputs[c][j] = static_cast<Sample>(samples[c]);
+        }
     }
+}
+
+// The frame loop for a channel count known at compile time: chunks of kChunkFrames through the
+// vectorised runner when the buffers are all in place or all separate, else the general loop.
+template <Isa kIsa, class Effect, class Sample, std::size_t... C>
+QT_ALWAYS_INLINE inline void runFramesFixed(Effect& effect, Sample* const* inputs,
+                                            Sample* const* outputs, std::int32_t frames,
+                                            std::index_sequence<C...>) {
+    constexpr std::size_t kLast = sizeof...(C) - 1;
+    const bool inPlace = ((inputs[C] == outputs[C]) && ...);
+    const bool separate = ((inputs[C] != outputs[C]) && ...);
+    if (!inPlace && !separate) {
+        runFramesAnyCount(effect, inputs, outputs, static_cast<std::int32_t>(sizeof...(C)), frames);
+        return;
+    }
+    for (std::int32_t start = 0; start < frames; start += kChunkFrames) {
+        rereadEffectState();
+        const std::int32_t count = frames - start > kChunkFrames ? kChunkFrames : frames - start;
+        ChunkRunner<kIsa>::template run<Effect, Sample, C...>(&effect, count, inPlace,
+                                                              (inputs[kLast - C] + start)...,
+                                                              (outputs[kLast - C] + start)...);
+    }
+}
+
+template <Isa kIsa, int Channels, class Effect, class Sample>
+QT_ALWAYS_INLINE inline void runFrames(Effect& effect, Sample* const* inputs,
+                                       Sample* const* outputs, std::int32_t frames) {
+    runFramesFixed<kIsa>(effect, inputs, outputs, frames,
+                         std::make_index_sequence<static_cast<std::size_t>(Channels)>());
 }
 
 // One processing call. A positive frame count with missing channel buffers does nothing at
 // all; a count of 0 or less runs only OnBlock.
-template <class Effect, class Sample>
+template <Isa kIsa, class Effect, class Sample>
 QT_ALWAYS_INLINE inline void processBlock(CVeST* shell, Sample** inputs, Sample** outputs,
                                           std::int32_t frames) {
     static_assert(std::is_final_v<Effect>, "effects are final so that OnSample is inlined");
@@ -108,10 +198,10 @@ QT_ALWAYS_INLINE inline void processBlock(CVeST* shell, Sample** inputs, Sample*
     if (frames <= 0) return;
     switch (channels) {
     case 8:
-        runFrames<8>(effect, inputs, outputs, frames);
+        runFrames<kIsa, 8>(effect, inputs, outputs, frames);
         break;
     case 2:
-        runFrames<2>(effect, inputs, outputs, frames);
+        runFrames<kIsa, 2>(effect, inputs, outputs, frames);
         break;
     default:
         runFramesAnyCount(effect, inputs, outputs, channels, frames);
@@ -123,7 +213,7 @@ QT_ALWAYS_INLINE inline void processBlock(CVeST* shell, Sample** inputs, Sample*
 // target has. [audio]
 template <class Effect, class Sample>
 void processEntry(CVeST* shell, Sample** inputs, Sample** outputs, std::int32_t frames) {
-    processBlock<Effect, Sample>(shell, inputs, outputs, frames);
+    processBlock<Isa::Baseline, Effect, Sample>(shell, inputs, outputs, frames);
 }
 
 #if QT_WIDE_PROCESSING
@@ -132,29 +222,37 @@ void processEntry(CVeST* shell, Sample** inputs, Sample** outputs, std::int32_t 
 template <class Effect, class Sample>
 __attribute__((target("avx2"))) void processEntryAvx2(CVeST* shell, Sample** inputs,
                                                       Sample** outputs, std::int32_t frames) {
-    processBlock<Effect, Sample>(shell, inputs, outputs, frames);
+    processBlock<Isa::Avx2, Effect, Sample>(shell, inputs, outputs, frames);
 }
 
 template <class Effect, class Sample>
 __attribute__((target("avx512f,avx512vl,avx512dq"))) void
 processEntryAvx512(CVeST* shell, Sample** inputs, Sample** outputs, std::int32_t frames) {
-    processBlock<Effect, Sample>(shell, inputs, outputs, frames);
+    processBlock<Isa::Avx512, Effect, Sample>(shell, inputs, outputs, frames);
 }
 #endif
 
 template <class Sample>
 using ProcessEntry = void (*)(CVeST*, Sample**, Sample**, std::int32_t);
 
-// The widest entry the running processor can execute, chosen once when the bridge table is
-// filled.
+// Vector units of the running processor that the wider entries use.
+struct CpuFeatures {
+    bool avx2 = false;
+    bool avx512 = false; // AVX-512 F, VL and DQ together
+};
+
+// What the running processor has; nothing where no wider entry exists.
+CpuFeatures detectCpuFeatures() noexcept;
+
+// The widest entry a processor with `cpu` can execute; the bridge table is filled with the
+// choice for the running processor.
 template <class Effect, class Sample>
-ProcessEntry<Sample> selectProcessEntry() noexcept {
+ProcessEntry<Sample> selectProcessEntry(const CpuFeatures& cpu) noexcept {
 #if QT_WIDE_PROCESSING
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
-        __builtin_cpu_supports("avx512dq"))
-        return processEntryAvx512<Effect, Sample>;
-    if (__builtin_cpu_supports("avx2")) return processEntryAvx2<Effect, Sample>;
+    if (cpu.avx512) return processEntryAvx512<Effect, Sample>;
+    if (cpu.avx2) return processEntryAvx2<Effect, Sample>;
+#else
+    (void)cpu;
 #endif
     return processEntry<Effect, Sample>;
 }

@@ -6,11 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 #include <random>
+#include <thread>
 
 using namespace testhost;
 
@@ -37,8 +39,19 @@ void process(AEffect* effect, ChannelBuffers<Sample>& in, ChannelBuffers<Sample>
         effect->processDoubleReplacing(effect, in.channels(), out.channels(), frames);
 }
 
-bool sameBits(float a, float b) {
+template <class Sample>
+bool sameBits(Sample a, Sample b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// The same buffers used for input and output.
+template <class Sample>
+ChannelBuffers<Sample> inPlaceCopy(const ChannelBuffers<Sample>& source) {
+    ChannelBuffers<Sample> copy = source;
+    copy.pointers.clear();
+    for (auto& channel : copy.data)
+        copy.pointers.push_back(channel.data());
+    return copy;
 }
 
 class Processing : public LoadedTrimmer {};
@@ -67,27 +80,35 @@ TEST_F(Processing, UnityGainIsBitExactOnBothPaths) {
 
 TEST_F(Processing, EachPairHasItsOwnGain) {
     host.start(effect);
-    effect->setParameter(effect, 0, 0.0f); // pair 1 at -12 dB
-    effect->setParameter(effect, 3, 1.0f); // pair 4 at +12 dB
+    // Four different gains, so that any two pairs swapped show.
+    const float settings[] = {0.0f, 0.25f, 0.75f, 1.0f}; // -12, -6, +6, +12 dB
+    const double decibels[] = {-12.0, -6.0, 6.0, 12.0};
+    for (VstInt32 p = 0; p < 4; ++p)
+        effect->setParameter(effect, p, settings[p]);
+    double gains[4];
+    for (int k = 0; k < 4; ++k)
+        gains[k] = std::pow(10.0, decibels[k] / 20.0);
+    ASSERT_EQ(gains[0], kMinus12dB);
+
     ChannelBuffers<double> in(kChannels, 64), out(kChannels, 64);
     fillNoise(in, 3);
+    for (int c = 0; c < kChannels; ++c)
+        in.data[c][0] = 1.0; // frame 0 shows each channel's gain exactly
     process(effect, in, out, 64);
-    const double plus12dB = std::pow(10.0, 12.0 / 20.0);
-    for (int j = 0; j < 64; ++j) {
-        EXPECT_EQ(out.data[0][j], in.data[0][j] * kMinus12dB);
-        EXPECT_EQ(out.data[1][j], in.data[1][j] * kMinus12dB);
-        for (int c = 2; c < 6; ++c)
-            EXPECT_EQ(out.data[c][j], in.data[c][j]);
-        EXPECT_EQ(out.data[6][j], in.data[6][j] * plus12dB);
-        EXPECT_EQ(out.data[7][j], in.data[7][j] * plus12dB);
-    }
-
     ChannelBuffers<float> fin(kChannels, 64), fout(kChannels, 64);
     fillNoise(fin, 4);
     process(effect, fin, fout, 64);
-    for (int j = 0; j < 64; ++j)
-        EXPECT_EQ(fout.data[1][j],
-                  static_cast<float>(static_cast<double>(fin.data[1][j]) * kMinus12dB));
+    for (int c = 0; c < kChannels; ++c) {
+        const double gain = out.data[c][0];
+        EXPECT_NEAR(gain, gains[c / 2], 1e-14) << c;
+        EXPECT_EQ(gain, out.data[c ^ 1][0]) << c; // both channels of a pair
+        for (int j = 1; j < 64; ++j) {
+            EXPECT_EQ(out.data[c][j], in.data[c][j] * gain) << c << "/" << j;
+            EXPECT_EQ(fout.data[c][j],
+                      static_cast<float>(static_cast<double>(fin.data[c][j]) * gain))
+                << c << "/" << j;
+        }
+    }
 }
 
 TEST_F(Processing, NonFiniteSamplesComeOutAsZeroOnTheirChannelOnly) {
@@ -127,18 +148,31 @@ TEST_F(Processing, SilenceAfterOpenUntilTheFirstResume) {
     EXPECT_EQ(out.data, in.data);
 }
 
+template <class Sample>
+void checkInPlace(AEffect* effect, int frames) {
+    ChannelBuffers<Sample> in(kChannels, frames), out(kChannels, frames);
+    fillNoise(in, 7);
+    process(effect, in, out, frames);
+    ChannelBuffers<Sample> inPlace = inPlaceCopy(in);
+    process(effect, inPlace, inPlace, frames);
+    EXPECT_EQ(inPlace.data, out.data);
+    // Some channels in place and some not.
+    ChannelBuffers<Sample> mixed = inPlaceCopy(in);
+    ChannelBuffers<Sample> mixedOut(kChannels, frames);
+    for (int c = 0; c < kChannels; c += 3)
+        mixedOut.pointers[c] = mixed.pointers[c];
+    process(effect, mixed, mixedOut, frames);
+    for (int c = 0; c < kChannels; ++c)
+        EXPECT_EQ(c % 3 == 0 ? mixed.data[c] : mixedOut.data[c], out.data[c]) << c;
+}
+
 TEST_F(Processing, InPlaceGivesTheSameResultAsSeparateBuffers) {
     host.start(effect);
     effect->setParameter(effect, 1, 0.3f);
-    ChannelBuffers<float> in(kChannels, 300), out(kChannels, 300);
-    fillNoise(in, 7);
-    ChannelBuffers<float> inPlace = in;
-    inPlace.pointers.clear();
-    for (auto& channel : inPlace.data)
-        inPlace.pointers.push_back(channel.data());
-    process(effect, in, out, 300);
-    process(effect, inPlace, inPlace, 300);
-    EXPECT_EQ(inPlace.data, out.data);
+    effect->setParameter(effect, 3, 0.8f);
+    checkInPlace<float>(effect, 300);
+    checkInPlace<double>(effect, 300);
+    checkInPlace<double>(effect, 1);
 }
 
 TEST_F(Processing, BlockHookRunsOncePerCallEvenWithoutFrames) {
@@ -223,8 +257,89 @@ TEST(RememberedChannels, FirstReaderWinsAndTheCountIsBounded) {
     effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
 }
 
+TEST(ProcessEntryChoice, FollowsTheProcessorFeatures) {
+    using process_bridge::CpuFeatures;
+    using process_bridge::selectProcessEntry;
+    const CpuFeatures none{}, avx2{true, false}, avx512{true, true};
 #if QT_WIDE_PROCESSING
+    EXPECT_EQ((selectProcessEntry<TTarvoEffect, float>(none)),
+              (process_bridge::processEntry<TTarvoEffect, float>));
+    EXPECT_EQ((selectProcessEntry<TTarvoEffect, float>(avx2)),
+              (process_bridge::processEntryAvx2<TTarvoEffect, float>));
+    EXPECT_EQ((selectProcessEntry<TTarvoEffect, float>(avx512)),
+              (process_bridge::processEntryAvx512<TTarvoEffect, float>));
+    EXPECT_EQ((selectProcessEntry<TTarvoEffect, double>(none)),
+              (process_bridge::processEntry<TTarvoEffect, double>));
+    EXPECT_EQ((selectProcessEntry<TTarvoEffect, double>(avx2)),
+              (process_bridge::processEntryAvx2<TTarvoEffect, double>));
+    EXPECT_EQ((selectProcessEntry<TTarvoEffect, double>(avx512)),
+              (process_bridge::processEntryAvx512<TTarvoEffect, double>));
+#else
+    // Without wider entries every processor gets the baseline ones.
+    for (const CpuFeatures& cpu : {none, avx2, avx512}) {
+        EXPECT_EQ((selectProcessEntry<TTarvoEffect, float>(cpu)),
+                  (process_bridge::processEntry<TTarvoEffect, float>));
+        EXPECT_EQ((selectProcessEntry<TTarvoEffect, double>(cpu)),
+                  (process_bridge::processEntry<TTarvoEffect, double>));
+    }
+#endif
+    // A new instance's table holds the entries chosen for this processor.
+    TestHost host;
+    AEffect* effect = createPlugin<TTarvoEffect>(&TestHost::callback);
+    ASSERT_NE(effect, nullptr);
+    const HostBridgeTable& table = static_cast<CVeST*>(effect->object)->bridge();
+    const CpuFeatures here = process_bridge::detectCpuFeatures();
+    EXPECT_EQ(table.processReplacing, (selectProcessEntry<TTarvoEffect, float>(here)));
+    EXPECT_EQ(table.processDoubleReplacing, (selectProcessEntry<TTarvoEffect, double>(here)));
+    effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
+}
+
+#if QT_WIDE_PROCESSING
+template <class Sample>
+void checkWideEntries(CVeST* shell) {
+    using Entry = process_bridge::ProcessEntry<Sample>;
+    std::vector<std::pair<const char*, Entry>> entries = {
+        {"baseline", process_bridge::processEntry<TTarvoEffect, Sample>}};
+    const process_bridge::CpuFeatures cpu = process_bridge::detectCpuFeatures();
+    if (cpu.avx2)
+        entries.emplace_back("avx2", process_bridge::processEntryAvx2<TTarvoEffect, Sample>);
+    if (cpu.avx512)
+        entries.emplace_back("avx512", process_bridge::processEntryAvx512<TTarvoEffect, Sample>);
+    ASSERT_GT(entries.size(), 1u);
+
+    constexpr int kFrames = 203; // not a multiple of any vector width or of the chunk
+    ChannelBuffers<Sample> in(kChannels, kFrames);
+    fillNoise(in, 9);
+    const Sample specials[] = {std::numeric_limits<Sample>::infinity(),
+                               -std::numeric_limits<Sample>::infinity(),
+                               std::numeric_limits<Sample>::quiet_NaN(),
+                               std::numeric_limits<Sample>::denorm_min(),
+                               -Sample(0),
+                               std::numeric_limits<Sample>::max(),
+                               -std::numeric_limits<Sample>::max()};
+    for (int j = 0; j < kFrames; j += 3)
+        in.data[j % kChannels][j] = specials[j % 7];
+
+    std::vector<std::vector<std::vector<Sample>>> results;
+    for (const auto& [name, entry] : entries) {
+        ChannelBuffers<Sample> out(kChannels, kFrames);
+        entry(shell, in.channels(), out.channels(), kFrames);
+        results.push_back(out.data);
+        ChannelBuffers<Sample> inPlace = inPlaceCopy(in);
+        entry(shell, inPlace.channels(), inPlace.channels(), kFrames);
+        results.push_back(inPlace.data);
+    }
+    for (std::size_t r = 1; r < results.size(); ++r)
+        for (int c = 0; c < kChannels; ++c)
+            for (int j = 0; j < kFrames; ++j)
+                ASSERT_TRUE(sameBits(results[r][c][j], results[0][c][j]))
+                    << entries[r / 2].first << (r % 2 == 1 ? " in place" : "") << " channel " << c
+                    << " frame " << j;
+}
+
 TEST(WideEntries, GiveTheBaselineResultsBitForBit) {
+    if (!process_bridge::detectCpuFeatures().avx2)
+        GTEST_SKIP() << "this processor has no wider vector unit";
     TestHost host;
     AEffect* effect = createPlugin<TTarvoEffect>(&TestHost::callback);
     ASSERT_NE(effect, nullptr);
@@ -232,41 +347,86 @@ TEST(WideEntries, GiveTheBaselineResultsBitForBit) {
     host.start(effect);
     for (VstInt32 p = 0; p < 4; ++p)
         effect->setParameter(effect, p, 0.1f + 0.27f * static_cast<float>(p));
-
-    using Entry = process_bridge::ProcessEntry<float>;
-    std::vector<std::pair<const char*, Entry>> entries = {
-        {"baseline", process_bridge::processEntry<TTarvoEffect, float>}};
-    if (__builtin_cpu_supports("avx2"))
-        entries.emplace_back("avx2", process_bridge::processEntryAvx2<TTarvoEffect, float>);
-    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
-        __builtin_cpu_supports("avx512dq"))
-        entries.emplace_back("avx512", process_bridge::processEntryAvx512<TTarvoEffect, float>);
-    if (entries.size() == 1) GTEST_SKIP() << "this processor has no wider vector unit";
-
-    constexpr int kFrames = 203; // not a multiple of any vector width
-    ChannelBuffers<float> in(kChannels, kFrames);
-    fillNoise(in, 9);
-    const float specials[] = {std::numeric_limits<float>::infinity(),
-                              -std::numeric_limits<float>::infinity(),
-                              std::numeric_limits<float>::quiet_NaN(),
-                              std::numeric_limits<float>::denorm_min(),
-                              -0.0f,
-                              std::numeric_limits<float>::max(),
-                              -std::numeric_limits<float>::max()};
-    for (int j = 0; j < kFrames; j += 3)
-        in.data[j % kChannels][j] = specials[j % 7];
-
-    std::vector<std::vector<std::vector<float>>> results;
-    for (const auto& [name, entry] : entries) {
-        ChannelBuffers<float> out(kChannels, kFrames);
-        entry(shell, in.channels(), out.channels(), kFrames);
-        results.push_back(out.data);
-    }
-    for (std::size_t e = 1; e < results.size(); ++e)
-        for (int c = 0; c < kChannels; ++c)
-            for (int j = 0; j < kFrames; ++j)
-                ASSERT_TRUE(sameBits(results[e][c][j], results[0][c][j]))
-                    << entries[e].first << " channel " << c << " frame " << j;
+    checkWideEntries<float>(shell);
+    checkWideEntries<double>(shell);
     effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
 }
 #endif
+
+namespace {
+
+// A host thread moves pair 1 from -6 to +6 dB while the audio thread processes one long block
+// of ones. The thread waits until the block is under way, makes the change, and then looks how
+// far the block has got: every frame from one chunk after that point on (the chunk in progress
+// may have read the gain before the change) must carry the new gain, every frame before the
+// change the old one. Answers false when the change came too late to see it inside the block.
+template <class Sample>
+bool changeDuringOneLongBlock(AEffect* effect) {
+    constexpr int kFrames = 1 << 21;
+    constexpr int kWatched = kFrames / 16;
+    effect->setParameter(effect, 0, 0.25f);
+    const std::vector<Sample> ones(kFrames, Sample(1));
+    std::vector<Sample*> inputs(kChannels, const_cast<Sample*>(ones.data()));
+    ChannelBuffers<Sample> out(kChannels, kFrames); // zero: not yet written
+    Sample* watched = out.data[0].data();
+    auto written = [&](int frame) {
+        return std::atomic_ref<Sample>(watched[frame]).load(std::memory_order_acquire) != Sample(0);
+    };
+
+    int reached = kFrames; // first frame not yet written after the change
+    std::thread automation([&] {
+        while (!written(kWatched))
+            std::this_thread::yield();
+        effect->setParameter(effect, 0, 0.75f);
+        int low = kWatched, high = kFrames; // written below low, unknown up to high
+        while (low < high) {
+            const int middle = low + (high - low) / 2;
+            if (written(middle))
+                low = middle + 1;
+            else
+                high = middle;
+        }
+        reached = low;
+    });
+    if constexpr (sizeof(Sample) == sizeof(float))
+        effect->processReplacing(effect, inputs.data(), out.channels(), kFrames);
+    else
+        effect->processDoubleReplacing(effect, inputs.data(), out.channels(), kFrames);
+    automation.join();
+    if (reached > kFrames - 4 * process_bridge::kChunkFrames) return false;
+
+    const Sample before = out.data[0][0];
+    const Sample after = out.data[0][kFrames - 1];
+    EXPECT_NEAR(static_cast<double>(before), std::pow(10.0, -6.0 / 20.0), 1e-6);
+    EXPECT_NEAR(static_cast<double>(after), std::pow(10.0, 6.0 / 20.0), 1e-6);
+    int firstNew = 0;
+    while (firstNew < kFrames && out.data[0][firstNew] == before)
+        ++firstNew;
+    EXPECT_GT(firstNew, kWatched);
+    EXPECT_LE(firstNew, reached + 2 * process_bridge::kChunkFrames);
+    for (int c = 0; c < 2; ++c)
+        for (int j = 0; j < kFrames; ++j)
+            if (out.data[c][j] != (j < firstNew ? before : after)) {
+                ADD_FAILURE() << "channel " << c << " frame " << j << " of " << firstNew;
+                return true;
+            }
+    // The other pairs stay at 0 dB.
+    for (int c = 2; c < kChannels; ++c)
+        EXPECT_EQ(out.data[c], ones) << c;
+    return true;
+}
+
+} // namespace
+
+TEST_F(Processing, ChangesDuringALongBlockApplyWithinIt) {
+    host.start(effect);
+    // A busy machine may stall the changing thread past the block's end; try again then.
+    bool seen = false;
+    for (int attempt = 0; attempt < 20 && !seen; ++attempt)
+        seen = changeDuringOneLongBlock<float>(effect);
+    EXPECT_TRUE(seen) << "the change never arrived during a 32-bit block";
+    seen = false;
+    for (int attempt = 0; attempt < 20 && !seen; ++attempt)
+        seen = changeDuringOneLongBlock<double>(effect);
+    EXPECT_TRUE(seen) << "the change never arrived during a 64-bit block";
+}
