@@ -147,3 +147,39 @@ TEST_F(Chunks, TheHandedOutBlockIsReusedByTheNextSave) {
     EXPECT_EQ(b[1], -12.0f);
     EXPECT_EQ(static_cast<const float*>(first)[1], -12.0f);
 }
+
+TEST_F(Chunks, PresetRestoreIsTheSameAsProjectRestoreAndCallsNoHost) {
+    host.start(effect);
+    effect->setParameter(effect, 1, 0.75f);
+    effect->setParameter(effect, 3, 0.0f);
+    const std::vector<float> saved = save(effect);
+    ASSERT_EQ(saved.size(), 65u);
+
+    for (VstInt32 index : {0, 1}) {
+        AEffect* other = host.create();
+        ASSERT_NE(other, nullptr);
+        host.start(other);
+        host.clearCalls();
+        const auto length = static_cast<VstIntPtr>(saved.size() * sizeof(float));
+        EXPECT_EQ(
+            host.dispatch(other, effSetChunk, index, length, const_cast<float*>(saved.data())),
+            length)
+            << index;
+        // A restore neither automates parameters nor asks for a display update: the only host
+        // calls are the tempo question of the effect's first initialisation.
+        for (const HostCall& call : host.calls)
+            EXPECT_EQ(call.opcode, audioMasterGetTime) << index;
+        EXPECT_LE(host.calls.size(), 1u) << index;
+        EXPECT_EQ(save(other), saved) << index;
+        EXPECT_FLOAT_EQ(other->getParameter(other, 1), 0.75f) << index;
+        EXPECT_FLOAT_EQ(other->getParameter(other, 3), 0.0f) << index;
+        // The restored gains are in effect at once.
+        ChannelBuffers<double> in(8, 1), out(8, 1);
+        for (auto& channel : in.data)
+            channel[0] = 1.0;
+        other->processDoubleReplacing(other, in.channels(), out.channels(), 1);
+        EXPECT_NEAR(out.data[2][0], std::pow(10.0, 6.0 / 20.0), 1e-12) << index;
+        EXPECT_NEAR(out.data[6][0], std::pow(10.0, -12.0 / 20.0), 1e-12) << index;
+        host.close(other);
+    }
+}

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 using namespace testhost;
@@ -158,4 +159,32 @@ TEST_F(Dispatcher, ResumeAsksForMidiBeforeTheEffectInitialises) {
     host.clearCalls();
     call(effMainsChanged, 0, 0);
     EXPECT_EQ(host.calls.size(), 0u);
+}
+
+TEST_F(Dispatcher, AnyNonZeroMainsValueResumesAndZeroSuspends) {
+    // Straight after open the gains are 0.0 (silence); a resume makes them follow the sliders.
+    for (VstIntPtr value : {VstIntPtr{2}, VstIntPtr{-1}}) {
+        TestHost& other = host;
+        AEffect* fresh = other.create();
+        ASSERT_NE(fresh, nullptr);
+        other.dispatch(fresh, effOpen);
+        ChannelBuffers<float> in(8, 4), out(8, 4);
+        for (auto& channel : in.data)
+            std::fill(channel.begin(), channel.end(), 0.5f);
+        fresh->processReplacing(fresh, in.channels(), out.channels(), 4);
+        EXPECT_EQ(out.data[0][0], 0.0f) << value;
+        other.clearCalls();
+        other.dispatch(fresh, effMainsChanged, 0, value);
+        ASSERT_FALSE(other.calls.empty()) << value;
+        EXPECT_EQ(other.calls[0].opcode, audioMasterWantMidi) << value;
+        EXPECT_EQ(other.calls[0].value, 1) << value;
+        EXPECT_EQ(other.count(audioMasterGetTime, kVstTempoValid), 1) << value; // OnInit ran
+        fresh->processReplacing(fresh, in.channels(), out.channels(), 4);
+        EXPECT_EQ(out.data, in.data) << value;
+
+        other.clearCalls();
+        other.dispatch(fresh, effMainsChanged, 0, 0);
+        EXPECT_EQ(other.calls.size(), 0u) << value;
+        other.close(fresh);
+    }
 }

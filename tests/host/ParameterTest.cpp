@@ -140,3 +140,15 @@ TEST(ParameterHooks, OnlyARealChangeReachesTheEffect) {
     EXPECT_EQ(counting.mirror, 12.0);
     effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
 }
+
+TEST_F(Parameters, SettingParametersAndClosingCallNoHost) {
+    host.start(effect);
+    host.clearCalls();
+    for (VstInt32 p = 0; p < 4; ++p) {
+        effect->setParameter(effect, p, 0.1f * static_cast<float>(p + 1));
+        effect->getParameter(effect, p);
+    }
+    host.dispatch(effect, effMainsChanged, 0, 0);
+    host.close(effect);
+    EXPECT_EQ(host.calls.size(), 0u);
+}

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "CountingEffect.h"
 #include "TestHost.h"
+#include "host/HostQueries.h"
 #include "host/PluginFactory.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 using namespace testhost;
 
@@ -91,6 +94,34 @@ TEST(PluginEntry, CloseDestroysTheEffectOnceAndAnswersOne) {
     EXPECT_EQ(TCountingEffect::destroyed, 0);
     EXPECT_EQ(effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f), 1);
     EXPECT_EQ(TCountingEffect::destroyed, 1);
+}
+
+namespace {
+
+// Records what it can still reach of its shell when it is closed, and when it is destroyed.
+class TCloseOrderEffect final : public TTarvo {
+public:
+    static inline std::vector<std::string> events;
+
+    TCloseOrderEffect() { m_channelCount = 2; }
+    ~TCloseOrderEffect() override { events.push_back("destroyed"); }
+    void OnClose() override {
+        // The shell must still be there: its sample rate is the one the host set.
+        events.push_back("closed at " + std::to_string(hostSampleRate(Shell())));
+    }
+};
+
+} // namespace
+
+TEST(PluginEntry, CloseRunsBeforeTheShellGoes) {
+    TestHost host;
+    TCloseOrderEffect::events.clear();
+    AEffect* effect = createPlugin<TCloseOrderEffect>(&TestHost::callback);
+    ASSERT_NE(effect, nullptr);
+    effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, 32000.0f);
+    EXPECT_EQ(effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f), 1);
+    EXPECT_EQ(TCloseOrderEffect::events,
+              (std::vector<std::string>{"closed at 32000.000000", "destroyed"}));
 }
 
 TEST(PluginEntry, EditorEntriesAreEmptyAndNoEditorExists) {

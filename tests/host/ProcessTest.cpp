@@ -237,6 +237,36 @@ TEST_F(Processing, BothPrecisionsAlternateOnOneInstance) {
     }
 }
 
+TEST_F(Processing, InstancesShareOneChannelCountPerPath) {
+    // Instance A processes first on both paths, with the eight channels its record announces.
+    host.start(effect);
+    ChannelBuffers<float> in(kChannels, 16), out(kChannels, 16);
+    ChannelBuffers<double> din(kChannels, 16), dout(kChannels, 16);
+    fillNoise(in, 11);
+    fillNoise(din, 12);
+    process(effect, in, out, 16);
+    process(effect, din, dout, 16);
+    // Instance B's record announces two inputs from before its first processing call; both
+    // paths still use the count they remembered, so all eight channels are processed.
+    AEffect* second = host.create();
+    ASSERT_NE(second, nullptr);
+    host.start(second);
+    second->numInputs = 2;
+    ChannelBuffers<float> out2(kChannels, 16);
+    ChannelBuffers<double> dout2(kChannels, 16);
+    process(second, in, out2, 16);
+    process(second, din, dout2, 16);
+    EXPECT_EQ(out2.data, in.data);
+    EXPECT_EQ(dout2.data, din.data);
+    // And A keeps it too after B's record changed.
+    effect->numInputs = 3;
+    ChannelBuffers<float> out3(kChannels, 16);
+    process(effect, in, out3, 16);
+    EXPECT_EQ(out3.data, in.data);
+    effect->numInputs = 8;
+    host.close(second);
+}
+
 TEST(RememberedChannels, FirstReaderWinsAndTheCountIsBounded) {
     TestHost host;
     AEffect* effect = createPlugin<TTarvoEffect>(&TestHost::callback);
