@@ -136,6 +136,9 @@ struct Tables : TransformTables {
     // of eight doubles per pair j, j + 1 (j even, j < n/4) of W^j = exp(2*pi*i*j/n):
     // (c_j, c_j, c_j+1, c_j+1, -s_j, s_j, -s_j+1, s_j+1).
     std::vector<double> passTwiddle;
+    // Q(j, n) = the position i with P(i, n) = j, for n = 2 .. 1024 (the MDCT's FFT sizes) in
+    // turn; the block of size n starts at index n - 2.
+    std::vector<std::int32_t> position;
     bool ready = false; // false only when the tables could not be allocated
 };
 
@@ -305,6 +308,17 @@ void buildPermutation(Tables& t) {
     }
 }
 
+void buildPositions(Tables& t) {
+    constexpr std::int32_t kLargest = 1 << (kMaxLog2Mdct - 2);
+    t.position.assign(2 * kLargest - 2, 0);
+    for (std::int32_t n = 2; n <= kLargest; n *= 2) {
+        const std::int32_t* perm = t.permutation.data() + (n - 2);
+        std::int32_t* block = t.position.data() + (n - 2);
+        for (std::int32_t i = 0; i < n; ++i)
+            block[perm[i]] = i;
+    }
+}
+
 void buildCycleLists(Tables& t) {
     t.cycles.clear();
     t.cycles.push_back(0); // sizes 1 and 2 move nothing
@@ -358,6 +372,7 @@ Tables buildTables() {
     try {
         buildTwiddleTables(t);
         buildPermutation(t);
+        buildPositions(t);
         buildCycleLists(t);
         buildPassTwiddles(t);
         t.ready = true;
@@ -725,18 +740,6 @@ void directInverse(const MdctSetup& s, const double* in, double* out, double fac
     }
 }
 
-// (wr, wi) = exp(-2*pi*i j/N) from the trig table.
-TARVO_INLINE void firstRotation(const double* trig, std::int32_t size, std::int32_t j, bool odd,
-                                double& wr, double& wi) {
-    if (odd) {
-        wr = 2.0 * trig[size + j - 1];
-        wi = 2.0 * trig[size + j];
-    } else {
-        wr = trig[j];
-        wi = trig[j + 1];
-    }
-}
-
 // Z (L complex, natural order, in buf) -> the M DCT-IV outputs in buf, times `scale`.
 void dct4Output(double* buf, const double* trig, std::int32_t size, double scale) {
     const std::int32_t m = size / 2;
@@ -755,22 +758,39 @@ void dct4Output(double* buf, const double* trig, std::int32_t size, double scale
     }
 }
 
+// z[j] = (re + i im) exp(-2*pi*i j/N) stored at j's transform-order position.
+TARVO_INLINE void rotateInto(double* z, const std::int32_t* position, std::int32_t j, double re,
+                             double im, double wr, double wi) {
+    double* target = z + 2 * position[j];
+    target[0] = re * wr - im * wi;
+    target[1] = re * wi + im * wr;
+}
+
+// The fold reads the input in order, two j (one even, one odd) per step; the rotated values are
+// scattered into transform order for the inverse FFT.
 void fastForward(const MdctSetup& s, const double* x, double* out) {
     const Tables& t = tables();
     const std::int32_t size = s.n, m = size / 2, l = size / 4;
     const double* trig = s.trig.data();
-    const std::int32_t* perm = t.permutation.data() + (l - 2);
-    for (std::int32_t q = 0; q < l; ++q) {
-        const std::int32_t j = perm[q];
-        // u[2j] and u[M-1-2j] of the fold; the first half of j takes the mirrored segments. The
-        // sign is -1 for j < L/2 and 1 otherwise, found without a (badly predicted) branch.
-        const double sign = static_cast<double>(((j - l / 2) >> 31) | 1);
-        const double ur = sign * x[(2 * j + 3 * m / 2) & (size - 1)] - x[3 * m / 2 - 1 - 2 * j];
-        const double ui = -sign * x[(m / 2 - 1 - 2 * j) & (size - 1)] - x[m / 2 + 2 * j];
-        double wr, wi;
-        firstRotation(trig, size, j, q >= l / 2, wr, wi);
-        out[2 * q] = ur * wr - ui * wi;
-        out[2 * q + 1] = ur * wi + ui * wr;
+    const double* odd = trig + size; // halves of the odd j's rotations
+    const std::int32_t* position = t.position.data() + (l - 2);
+    // j < L/2: u[2j] = -x[3M/2 + 2j] - x[3M/2 - 1 - 2j], u[M-1-2j] = x[M/2 - 1 - 2j] - x[M/2 + 2j].
+    for (std::int32_t k = 0; k < l / 4; ++k) {
+        const std::int32_t j = 2 * k;
+        rotateInto(out, position, j, -x[3 * m / 2 + 2 * j] - x[3 * m / 2 - 1 - 2 * j],
+                   x[m / 2 - 1 - 2 * j] - x[m / 2 + 2 * j], trig[j], trig[j + 1]);
+        rotateInto(out, position, j + 1, -x[3 * m / 2 + 2 * j + 2] - x[3 * m / 2 - 3 - 2 * j],
+                   x[m / 2 - 3 - 2 * j] - x[m / 2 + 2 * j + 2], 2.0 * odd[j], 2.0 * odd[j + 1]);
+    }
+    // j >= L/2: u[2j] = x[2j - M/2] - x[3M/2 - 1 - 2j], u[M-1-2j] = -x[5M/2 - 1 - 2j] - x[M/2 +
+    // 2j].
+    for (std::int32_t k = l / 4; k < l / 2; ++k) {
+        const std::int32_t j = 2 * k;
+        rotateInto(out, position, j, x[2 * j - m / 2] - x[3 * m / 2 - 1 - 2 * j],
+                   -x[5 * m / 2 - 1 - 2 * j] - x[m / 2 + 2 * j], trig[j], trig[j + 1]);
+        rotateInto(out, position, j + 1, x[2 * j + 2 - m / 2] - x[3 * m / 2 - 3 - 2 * j],
+                   -x[5 * m / 2 - 3 - 2 * j] - x[m / 2 + 2 * j + 2], 2.0 * odd[j],
+                   2.0 * odd[j + 1]);
     }
     inverseTransform(out, std::countr_zero(std::uint32_t(l)), t.passTwiddle.data());
     dct4Output(out, trig, size, s.scale);
@@ -780,15 +800,14 @@ void fastInverse(const MdctSetup& s, const double* in, double* out) {
     const Tables& t = tables();
     const std::int32_t size = s.n, m = size / 2, l = size / 4;
     const double* trig = s.trig.data();
-    const std::int32_t* perm = t.permutation.data() + (l - 2);
+    const double* odd = trig + size;
+    const std::int32_t* position = t.position.data() + (l - 2);
     double* v = out + m / 2; // the DCT-IV runs in the middle half of the output
-    for (std::int32_t q = 0; q < l; ++q) {
-        const std::int32_t j = perm[q];
-        const double ur = in[2 * j], ui = in[m - 1 - 2 * j];
-        double wr, wi;
-        firstRotation(trig, size, j, q >= l / 2, wr, wi);
-        v[2 * q] = ur * wr - ui * wi;
-        v[2 * q + 1] = ur * wi + ui * wr;
+    for (std::int32_t k = 0; k < l / 2; ++k) {
+        const std::int32_t j = 2 * k;
+        rotateInto(v, position, j, in[2 * j], in[m - 1 - 2 * j], trig[j], trig[j + 1]);
+        rotateInto(v, position, j + 1, in[2 * j + 2], in[m - 3 - 2 * j], 2.0 * odd[j],
+                   2.0 * odd[j + 1]);
     }
     inverseTransform(v, std::countr_zero(std::uint32_t(l)), t.passTwiddle.data());
     dct4Output(v, trig, size, 1.0);

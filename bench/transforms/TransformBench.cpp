@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Forward FFT and forward MDCT of the transform library beside FFTW (FFTW_MEASURE plans) and an
-// MDCT built on FFTW. Every benchmark's time is the time of one transform.
+// Forward FFT and forward and inverse MDCT of the transform library beside FFTW (FFTW_MEASURE
+// plans) and an MDCT built on FFTW. Every benchmark's time is the time of one transform.
 #include "runtime/TarvoTransforms.h"
 
 #include <benchmark/benchmark.h>
@@ -8,7 +8,6 @@
 
 #include <bit>
 #include <cmath>
-#include <complex>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -67,22 +66,25 @@ void FftwFft(benchmark::State& state) {
     fftw_free(buffer);
 }
 
-// MDCT of N inputs through an N/4-point FFTW transform: fold into the N/2 inputs u of a DCT-IV,
-// rotate the pairs (u[2j], u[N/2-1-2j]) by exp(-2*pi*i (j + 1/8)/N), transform, rotate the
-// outputs by exp(-2*pi*i (p + 1/8)/N), and unpack; scaled by 4/N like the library's.
+// The standard MDCT on FFTW's measured N/4-point complex plan: fold the N inputs into the N/2
+// inputs u of a DCT-IV, take the pairs (u[2j], u[N/2-1-2j]) as N/4 complex values, rotate them by
+// exp(-2*pi*i (j + 1/8)/N), transform, rotate the outputs by the same angles and unpack; scaled
+// by 4/N like the library's forward transform. The inverse runs the same DCT-IV on its N/2 inputs
+// and unfolds the result into N outputs. Complex products are written out, so that no library
+// call for the special cases of complex multiplication takes part.
 class FftwMdct {
 public:
     explicit FftwMdct(int size)
-        : m_size(size), m_pre(static_cast<std::size_t>(size / 4)),
-          m_post(static_cast<std::size_t>(size / 4)) {
+        : m_size(size), m_twiddle(static_cast<std::size_t>(size / 2)),
+          m_dct(static_cast<std::size_t>(size / 2)) {
         const int l = size / 4;
         m_buffer = fftw_alloc_complex(static_cast<std::size_t>(l));
         m_plan = fftw_plan_dft_1d(l, m_buffer, m_buffer, FFTW_FORWARD, FFTW_MEASURE);
         const double pi = 3.14159265358979323846;
         for (int j = 0; j < l; ++j) {
             const double a = -2.0 * pi * (j + 0.125) / size;
-            m_pre[j] = std::polar(1.0, a);
-            m_post[j] = std::polar(4.0 / size, a);
+            m_twiddle[2 * j] = std::cos(a);
+            m_twiddle[2 * j + 1] = std::sin(a);
         }
     }
     ~FftwMdct() {
@@ -94,34 +96,50 @@ public:
 
     void Forward(const double* x, double* out) {
         const int m = m_size / 2, l = m_size / 4;
-        for (int j = 0; j < l / 2; ++j) {
-            const double ur = -x[3 * m / 2 + 2 * j] - x[3 * m / 2 - 1 - 2 * j];
-            const double ui = x[m / 2 - 1 - 2 * j] - x[m / 2 + 2 * j];
-            Store(j, std::complex<double>(ur, ui) * m_pre[j]);
-        }
-        for (int j = l / 2; j < l; ++j) {
-            const double ur = x[2 * j - m / 2] - x[3 * m / 2 - 1 - 2 * j];
-            const double ui = -x[5 * m / 2 - 1 - 2 * j] - x[m / 2 + 2 * j];
-            Store(j, std::complex<double>(ur, ui) * m_pre[j]);
-        }
+        for (int j = 0; j < l / 2; ++j)
+            Rotate(j, -x[3 * m / 2 + 2 * j] - x[3 * m / 2 - 1 - 2 * j],
+                   x[m / 2 - 1 - 2 * j] - x[m / 2 + 2 * j]);
+        for (int j = l / 2; j < l; ++j)
+            Rotate(j, x[2 * j - m / 2] - x[3 * m / 2 - 1 - 2 * j],
+                   -x[5 * m / 2 - 1 - 2 * j] - x[m / 2 + 2 * j]);
         fftw_execute(m_plan);
-        for (int p = 0; p < l; ++p) {
-            const std::complex<double> w =
-                std::complex<double>(m_buffer[p][0], m_buffer[p][1]) * m_post[p];
-            out[2 * p] = w.real();
-            out[m - 1 - 2 * p] = -w.imag();
+        Unpack(out, 4.0 / m_size);
+    }
+
+    void Inverse(const double* in, double* out) {
+        const int m = m_size / 2, l = m_size / 4;
+        for (int j = 0; j < l; ++j)
+            Rotate(j, in[2 * j], in[m - 1 - 2 * j]);
+        fftw_execute(m_plan);
+        double* v = m_dct.data();
+        Unpack(v, 1.0);
+        for (int s = 0; s < m / 2; ++s) {
+            out[s] = v[m / 2 + s];
+            out[m - 1 - s] = -v[m / 2 + s];
+            out[3 * m / 2 - 1 - s] = -v[s];
+            out[3 * m / 2 + s] = -v[s];
         }
     }
 
 private:
-    void Store(int j, std::complex<double> v) {
-        m_buffer[j][0] = v.real();
-        m_buffer[j][1] = v.imag();
+    void Rotate(int j, double re, double im) {
+        const double c = m_twiddle[2 * j], s = m_twiddle[2 * j + 1];
+        m_buffer[j][0] = re * c - im * s;
+        m_buffer[j][1] = re * s + im * c;
+    }
+    void Unpack(double* out, double scale) {
+        const int m = m_size / 2, l = m_size / 4;
+        for (int p = 0; p < l; ++p) {
+            const double c = m_twiddle[2 * p] * scale, s = m_twiddle[2 * p + 1] * scale;
+            const double re = m_buffer[p][0], im = m_buffer[p][1];
+            out[2 * p] = re * c - im * s;
+            out[m - 1 - 2 * p] = -(re * s + im * c);
+        }
     }
 
     int m_size;
-    std::vector<std::complex<double>> m_pre;
-    std::vector<std::complex<double>> m_post;
+    std::vector<double> m_twiddle; // (cos, sin) of -2*pi*(j + 1/8)/N
+    std::vector<double> m_dct;     // the inverse's DCT-IV outputs
     fftw_complex* m_buffer = nullptr;
     fftw_plan m_plan = nullptr;
 };
@@ -137,36 +155,69 @@ void OurMdct(benchmark::State& state) {
     }
 }
 
-void FftwBasedMdct(benchmark::State& state) {
-    const int size = static_cast<int>(state.range(0));
-    FftwMdct mdct(size);
-    const std::vector<double> in = RandomValues(static_cast<std::size_t>(size));
-    std::vector<double> out(static_cast<std::size_t>(size / 2));
-
-    // Both compute the same transform; a benchmark of something else would be worthless.
-    const auto setup = mdctCreate(size);
-    std::vector<double> ours(out.size());
-    mdctForward(*setup, in.data(), ours.data());
-    mdct.Forward(in.data(), out.data());
-    for (std::size_t k = 0; k < out.size(); ++k) {
-        if (std::fabs(out[k] - ours[k]) > 1e-12) {
-            state.SkipWithError("the FFTW-based MDCT disagrees with the library's");
-            return;
-        }
-    }
-
+void OurInverseMdct(benchmark::State& state) {
+    const auto setup = mdctCreate(static_cast<std::int32_t>(state.range(0)));
+    const std::vector<double> in = RandomValues(static_cast<std::size_t>(setup->n / 2));
+    std::vector<double> out(static_cast<std::size_t>(setup->n));
     for (auto _ : state) {
-        mdct.Forward(in.data(), out.data());
+        mdctInverse(*setup, in.data(), out.data());
         benchmark::DoNotOptimize(out.data());
         benchmark::ClobberMemory();
     }
 }
 
+// Both compute the same transform; a benchmark of something else would be worthless.
+bool SameAsTheLibrary(FftwMdct& mdct, int size, bool inverse) {
+    const auto setup = mdctCreate(size);
+    const std::size_t inCount = static_cast<std::size_t>(inverse ? size / 2 : size);
+    const std::size_t outCount = static_cast<std::size_t>(inverse ? size : size / 2);
+    const std::vector<double> in = RandomValues(inCount);
+    std::vector<double> ours(outCount), theirs(outCount);
+    if (inverse) {
+        mdctInverse(*setup, in.data(), ours.data());
+        mdct.Inverse(in.data(), theirs.data());
+    } else {
+        mdctForward(*setup, in.data(), ours.data());
+        mdct.Forward(in.data(), theirs.data());
+    }
+    for (std::size_t k = 0; k < outCount; ++k)
+        if (!(std::fabs(ours[k] - theirs[k]) <= 1e-10)) return false;
+    return true;
+}
+
+void FftwBasedMdct(benchmark::State& state, bool inverse) {
+    const int size = static_cast<int>(state.range(0));
+    FftwMdct mdct(size);
+    if (!SameAsTheLibrary(mdct, size, inverse)) {
+        state.SkipWithError("the FFTW-based MDCT disagrees with the library's");
+        return;
+    }
+    const std::vector<double> in = RandomValues(static_cast<std::size_t>(size));
+    std::vector<double> out(static_cast<std::size_t>(size));
+    for (auto _ : state) {
+        if (inverse)
+            mdct.Inverse(in.data(), out.data());
+        else
+            mdct.Forward(in.data(), out.data());
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
+}
+
+void FftwBasedMdct(benchmark::State& state) {
+    FftwBasedMdct(state, false);
+}
+void FftwBasedInverseMdct(benchmark::State& state) {
+    FftwBasedMdct(state, true);
+}
+
 } // namespace
 
-BENCHMARK(OurFft)->Arg(64)->Arg(1024)->Arg(4096)->Arg(32768);
-BENCHMARK(FftwFft)->Arg(64)->Arg(1024)->Arg(4096)->Arg(32768);
+BENCHMARK(OurFft)->Arg(64)->Arg(256)->Arg(1024)->Arg(4096)->Arg(32768);
+BENCHMARK(FftwFft)->Arg(64)->Arg(256)->Arg(1024)->Arg(4096)->Arg(32768);
 BENCHMARK(OurMdct)->Arg(256)->Arg(1024)->Arg(4096);
 BENCHMARK(FftwBasedMdct)->Arg(256)->Arg(1024)->Arg(4096);
+BENCHMARK(OurInverseMdct)->Arg(256)->Arg(1024)->Arg(4096);
+BENCHMARK(FftwBasedInverseMdct)->Arg(256)->Arg(1024)->Arg(4096);
 
 BENCHMARK_MAIN();
