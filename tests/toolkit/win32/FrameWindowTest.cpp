@@ -47,8 +47,8 @@ public:
     using CView::onWheel;
     bool onWheel(const CCoordPoint& where, const CMouseWheelAxis& axis, const float& distance,
                  const CButtonState& buttons) override {
-        events.push_back({axis == kMouseWheelVertical ? "wheel" : "wheel x", where, buttons,
-                          distance});
+        events.push_back(
+            {axis == kMouseWheelVertical ? "wheel" : "wheel x", where, buttons, distance});
         return true;
     }
     void drawRect(CDrawContext* context, const CCoordRect& updateRect) override {
@@ -103,8 +103,8 @@ protected:
                                  parentX, parentY, 300, 200, nullptr, nullptr,
                                  GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(parent, nullptr) << "windows need the null display driver (tools/wine-run.sh)";
-        frame = new CFrame(CCoordRect(0, 0, 200, 100), reinterpret_cast<platform::WindowHandle>(parent),
-                           nullptr);
+        frame = new CFrame(CCoordRect(0, 0, 200, 100),
+                           reinterpret_cast<platform::WindowHandle>(parent), nullptr);
         window = reinterpret_cast<HWND>(frame->getWindow());
         ASSERT_NE(window, nullptr);
         view = new ProbeView(CCoordRect(20, 20, 120, 80), CRgbaColor{255, 0, 0, 255});
@@ -196,8 +196,10 @@ TEST_F(FrameWindowTest, ADoubleClickArrivesAsADownWithTheDoubleClickFlag) {
 TEST_F(FrameWindowTest, TheWheelReachesTheViewAtItsScreenPoint) {
     RECT screen{};
     GetWindowRect(window, &screen);
-    SendMessageW(window, WM_MOUSEWHEEL, wheelWord(-240, 0), pointWord(screen.left + 30, screen.top + 40));
-    SendMessageW(window, WM_MOUSEWHEEL, wheelWord(60, 0), pointWord(screen.left + 31, screen.top + 41));
+    SendMessageW(window, WM_MOUSEWHEEL, wheelWord(-240, 0),
+                 pointWord(screen.left + 30, screen.top + 40));
+    SendMessageW(window, WM_MOUSEWHEEL, wheelWord(60, 0),
+                 pointWord(screen.left + 31, screen.top + 41));
     ASSERT_EQ(view->events.size(), 2u);
     EXPECT_EQ(view->events[0].kind, "wheel");
     EXPECT_EQ(view->events[0].where, CCoordPoint(30, 40));
@@ -220,7 +222,8 @@ TEST_F(FrameOnNegativeScreenTest, WheelPointsLeftOfThePrimaryScreenStaySigned) {
     RECT screen{};
     GetWindowRect(window, &screen);
     ASSERT_LT(screen.left, 0) << "the system kept the window on the primary screen";
-    SendMessageW(window, WM_MOUSEWHEEL, wheelWord(120, 0), pointWord(screen.left + 30, screen.top + 40));
+    SendMessageW(window, WM_MOUSEWHEEL, wheelWord(120, 0),
+                 pointWord(screen.left + 30, screen.top + 40));
     ASSERT_EQ(view->events.size(), 1u);
     EXPECT_EQ(view->events[0].where, CCoordPoint(30, 40));
     EXPECT_EQ(view->events[0].distance, 1.0f);
