@@ -75,18 +75,6 @@ WPARAM wheelWord(int delta, WORD keys) {
     return static_cast<WPARAM>(keys | (static_cast<DWORD>(static_cast<WORD>(delta)) << 16));
 }
 
-const wchar_t* parentClass() {
-    static const wchar_t* name = [] {
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = DefWindowProcW;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"QtToolkitTestParent";
-        RegisterClassW(&windowClass);
-        return L"QtToolkitTestParent";
-    }();
-    return name;
-}
-
 // Runs the messages waiting for this thread (paints included).
 void pumpMessages() {
     MSG message;
@@ -99,9 +87,7 @@ void pumpMessages() {
 class FrameWindowTest : public testing::Test {
 protected:
     void SetUp() override {
-        parent = CreateWindowExW(0, parentClass(), L"host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
-                                 parentX, parentY, 300, 200, nullptr, nullptr,
-                                 GetModuleHandleW(nullptr), nullptr);
+        parent = toolkit_test::makeHostWindow(parentX, parentY, 300, 200);
         ASSERT_NE(parent, nullptr) << "windows need the null display driver (tools/wine-run.sh)";
         frame = new CFrame(CCoordRect(0, 0, 200, 100),
                            reinterpret_cast<platform::WindowHandle>(parent), nullptr);
@@ -271,8 +257,7 @@ bool classRegistered() {
 }
 
 TEST(FrameWindowClass, RegisteredByTheFirstFrameAndRemovedWithTheLast) {
-    HWND parent = CreateWindowExW(0, parentClass(), L"host", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200,
-                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND parent = toolkit_test::makeHostWindow(0, 0, 300, 200);
     ASSERT_NE(parent, nullptr);
     const auto host = reinterpret_cast<platform::WindowHandle>(parent);
     ASSERT_FALSE(classRegistered());
