@@ -4,6 +4,7 @@
 #include "toolkit/platform/win32_gdiplus/Win32Drop.h"
 
 #include "toolkit/CDragContainer.h"
+#include "toolkit/CDropHandler.h"
 #include "toolkit/CFrame.h"
 
 #include "TestDataObject.h"
@@ -251,7 +252,7 @@ TEST_F(FrameDropTest, ADraggedTextIsOneItemOfTypeTwo) {
     EXPECT_EQ(view->items[0].text, "Trim \xC3\xA9");
     EXPECT_EQ(view->items[0].size, 7);
     EXPECT_EQ(view->items[0].type, CDragContainer::kUnicodeText);
-    EXPECT_EQ(CDragContainer::currentDrag(), nullptr) << "the drop ends the drag";
+    EXPECT_EQ(CDropHandler::currentDrag(), nullptr) << "the drop ends the drag";
     EXPECT_EQ(data->mediaGivenBack(), data->mediaHandedOut());
     EXPECT_EQ(data->references(), 1u);
     data->Release();
@@ -282,10 +283,10 @@ TEST_F(FrameDropTest, ShortcutsAreResolvedAlsoInFoldersWithADot) {
     const std::wstring dotted = base + L"\\my.files";
     CreateDirectoryW(links.c_str(), nullptr);
     CreateDirectoryW(dotted.c_str(), nullptr);
-    const std::wstring target = base + L"\\sample.wav";
-    ASSERT_TRUE(toolkit_test::touchFile(target));
-    ASSERT_TRUE(toolkit_test::makeShortcut(links + L"\\tool.lnk", target));
-    ASSERT_TRUE(toolkit_test::makeShortcut(dotted + L"\\TOOL.LNK", target));
+    const std::wstring linked = base + L"\\sample.wav";
+    ASSERT_TRUE(toolkit_test::touchFile(linked));
+    ASSERT_TRUE(toolkit_test::makeShortcut(links + L"\\tool.lnk", linked));
+    ASSERT_TRUE(toolkit_test::makeShortcut(dotted + L"\\TOOL.LNK", linked));
     TestDataObject* data = TestDataObject::withFiles(
         {links + L"\\tool.lnk", dotted + L"\\TOOL.LNK", dotted + L"\\notes.lnk.txt"});
     dragAndDrop(data, DROPEFFECT_COPY);
@@ -295,14 +296,14 @@ TEST_F(FrameDropTest, ShortcutsAreResolvedAlsoInFoldersWithADot) {
         const std::wstring path(item.begin(), item.end());
         wchar_t longPath[MAX_PATH] = {};
         ASSERT_GT(GetLongPathNameW(path.c_str(), longPath, MAX_PATH), 0u) << item;
-        EXPECT_EQ(_wcsicmp(longPath, target.c_str()), 0) << item;
+        EXPECT_EQ(_wcsicmp(longPath, linked.c_str()), 0) << item;
     }
     EXPECT_NE(view->items[2].text.find("notes.lnk.txt"), std::string::npos)
         << "not a shortcut: delivered as it is";
     data->Release();
     DeleteFileW((links + L"\\tool.lnk").c_str());
     DeleteFileW((dotted + L"\\TOOL.LNK").c_str());
-    DeleteFileW(target.c_str());
+    DeleteFileW(linked.c_str());
     RemoveDirectoryW(links.c_str());
     RemoveDirectoryW(dotted.c_str());
     RemoveDirectoryW(base.c_str());

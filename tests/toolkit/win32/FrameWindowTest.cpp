@@ -44,6 +44,14 @@ public:
         events.push_back({"moved", where, buttons});
         return kMouseHandled;
     }
+    CMouseEventResult onMouseEntered(CCoordPoint& where, const CButtonState& buttons) override {
+        events.push_back({"entered", where, buttons});
+        return kMouseHandled;
+    }
+    CMouseEventResult onMouseExited(CCoordPoint& where, const CButtonState& buttons) override {
+        events.push_back({"exited", where, buttons});
+        return kMouseHandled;
+    }
     using CView::onWheel;
     bool onWheel(const CCoordPoint& where, const CMouseWheelAxis& axis, const float& distance,
                  const CButtonState& buttons) override {
@@ -213,6 +221,21 @@ TEST_F(FrameOnNegativeScreenTest, WheelPointsLeftOfThePrimaryScreenStaySigned) {
     ASSERT_EQ(view->events.size(), 1u);
     EXPECT_EQ(view->events[0].where, CCoordPoint(30, 40));
     EXPECT_EQ(view->events[0].distance, 1.0f);
+}
+
+TEST_F(FrameWindowTest, TheViewUnderTheMouseIsToldWhenTheMouseLeavesTheWindow) {
+    // The leave notice is asked with the record size of this build.
+    EXPECT_TRUE(platform::backend().requestMouseLeaveNotice(frame->getWindow()));
+    SendMessageW(window, WM_MOUSEMOVE, 0, pointWord(30, 40));
+    SendMessageW(window, WM_MOUSEMOVE, 0, pointWord(31, 40));
+    SendMessageW(window, WM_MOUSELEAVE, 0, 0);
+    ASSERT_EQ(view->events.size(), 3u);
+    EXPECT_EQ(view->events[0].kind, "entered");
+    EXPECT_EQ(view->events[0].where, CCoordPoint(30, 40));
+    EXPECT_EQ(view->events[1].kind, "moved");
+    EXPECT_EQ(view->events[2].kind, "exited");
+    SendMessageW(window, WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(view->events.size(), 3u) << "told once";
 }
 
 TEST_F(FrameWindowTest, EraseBackgroundAnswersOneWithoutDrawing) {
