@@ -26,9 +26,9 @@ HWND makeHostWindow(int x, int y, int width, int height) {
         return RegisterClassW(&windowClass) != 0;
     }();
     if (!registered) return nullptr;
-    return CreateWindowExW(0, L"QtToolkitTestHost", L"host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
-                           x, y, width, height, nullptr, nullptr, GetModuleHandleW(nullptr),
-                           nullptr);
+    return CreateWindowExW(0, L"QtToolkitTestHost", L"host",
+                           WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, x, y, width, height, nullptr,
+                           nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
 GdiplusSession::GdiplusSession() {
