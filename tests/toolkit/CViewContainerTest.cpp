@@ -105,15 +105,13 @@ TEST_F(ViewTreeTest, TopmostChildGetsTheMouseInLocalCoordinates) {
     frame->addView(inner);
     CCoordPoint where(60, 60);
     EXPECT_EQ(frame->onMouseDown(where, kButtonLeft), kMouseHandled);
-    CCoordPoint edge(40, 40); // on the deep view's edge, which counts
     frame->onMouseUp(where, 0);
     journal.clear();
-    CCoordPoint corner(90, 90);
+    CCoordPoint corner(90, 90); // on the deep view's edge, which counts
     frame->onMouseDown(corner, kButtonLeft);
     EXPECT_EQ(journal, (Journal{"deep: down 40,40 flags=2"}));
     EXPECT_EQ(frame->getViewAt(CCoordPoint(5, 5)), frame->getView(0));
     EXPECT_EQ(frame->getViewAt(CCoordPoint(60, 60)), inner);
-    (void)edge;
 }
 
 TEST_F(ViewTreeTest, MouseDownViewKeepsMovesAndUpUntilAMoveIsNotHandled) {
