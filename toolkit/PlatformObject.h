@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: MIT
+// A native 2-D object as the toolkit holds it: the handle and the last failing status of a
+// call that acted on it. Failures are recorded and otherwise ignored: drawing simply does
+// not appear.
+#pragma once
+
+#include "toolkit/platform/ToolkitBackend.h"
+
+namespace VSTGUI {
+
+template <typename Handle>
+struct PlatformObject {
+    Handle handle = nullptr;
+    platform::Status lastStatus = platform::kOk;
+
+    // Records a non-zero status and answers it.
+    platform::Status record(platform::Status status) {
+        if (status != platform::kOk) lastStatus = status;
+        return status;
+    }
+};
+
+using PlatformGraphics = PlatformObject<platform::GraphicsHandle>;
+using PlatformPen = PlatformObject<platform::PenHandle>;
+using PlatformBrush = PlatformObject<platform::BrushHandle>;
+
+} // namespace VSTGUI
