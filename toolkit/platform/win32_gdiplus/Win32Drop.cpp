@@ -11,6 +11,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <map>
 #include <string>
 
 namespace VSTGUI::win32 {
@@ -155,6 +156,20 @@ private:
     IDataObject* m_data;
 };
 
+// The targets registered by this back end, each with one reference of its own.
+std::map<HWND, DropTarget*>& registeredTargets() {
+    static std::map<HWND, DropTarget*> targets;
+    return targets;
+}
+
+void forgetTarget(HWND window) {
+    auto& targets = registeredTargets();
+    const auto found = targets.find(window);
+    if (found == targets.end()) return;
+    found->second->Release();
+    targets.erase(found);
+}
+
 DWORD& effectWord(DWORD* effect, DWORD& spare) {
     return effect != nullptr ? *effect : spare;
 }
@@ -220,16 +235,29 @@ void Win32Backend::oleUninitialize() {
     OleUninitialize();
 }
 
+IDropTarget* registeredDropTarget(HWND window) {
+    const auto found = registeredTargets().find(window);
+    return found != registeredTargets().end() ? found->second : nullptr;
+}
+
 bool Win32Backend::registerDropTarget(WindowHandle window, DropEvents* events) {
     if (window == nullptr || events == nullptr) return false;
+    const auto hwnd = reinterpret_cast<HWND>(window);
     auto* target = new DropTarget(events);
-    const HRESULT answer = RegisterDragDrop(reinterpret_cast<HWND>(window), target);
-    target->Release(); // the registration holds its own reference when it succeeded
-    return SUCCEEDED(answer);
+    if (FAILED(RegisterDragDrop(hwnd, target))) {
+        target->Release();
+        return false;
+    }
+    forgetTarget(hwnd);
+    registeredTargets()[hwnd] = target; // our reference goes with the revocation
+    return true;
 }
 
 void Win32Backend::revokeDropTarget(WindowHandle window) {
-    if (window != nullptr) RevokeDragDrop(reinterpret_cast<HWND>(window));
+    if (window == nullptr) return;
+    const auto hwnd = reinterpret_cast<HWND>(window);
+    RevokeDragDrop(hwnd);
+    forgetTarget(hwnd);
 }
 
 } // namespace VSTGUI::win32

@@ -45,4 +45,9 @@ private:
 // The data of one drag, read from its data object (null allowed: nothing can be fetched).
 std::unique_ptr<platform::DropSource> makeDropSource(IDataObject* data);
 
+// The drop target this back end registered on `window` and has not revoked, or null. The
+// answer is borrowed: valid until the target is revoked. Lets a test play the system's part
+// of a drag without a real drag loop.
+IDropTarget* registeredDropTarget(HWND window);
+
 } // namespace VSTGUI::win32
