@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <string>
@@ -262,11 +262,16 @@ TEST_F(Canvas, AMissingFileEmptiesAHolderThatHeldAnImage) {
 
 TEST_F(Canvas, FilesDecodeFromAUtf8Path) {
     // The recording decoder reads width and height as two little-endian 32-bit numbers.
+    // The name holds an a-umlaut as UTF-8; the file is made under the same name decoded as
+    // UTF-8, so a loader that took the bytes one by one would not find it.
     const std::string path = testing::TempDir() + "canvas-\xC3\xA4-image.bin";
+    const std::filesystem::path name(
+        std::u8string(reinterpret_cast<const char8_t*>(path.data()), path.size()));
     {
-        std::ofstream file(path, std::ios::binary);
+        std::ofstream file(name, std::ios::binary);
         const unsigned char bytes[] = {120, 0, 0, 0, 33, 0, 0, 0};
         file.write(reinterpret_cast<const char*>(bytes), sizeof bytes);
+        ASSERT_TRUE(file.good());
     }
     TarvoImage* image = imageNew();
     EXPECT_EQ(imageLoadFile(image, path.c_str()), 1);
@@ -288,5 +293,6 @@ TEST_F(Canvas, FilesDecodeFromAUtf8Path) {
     EXPECT_EQ(imageDrawTransparent(image, shell, 0, 0, 10, 10, 0, 0), 1);
     EXPECT_EQ(imageDelete(image), 1);
     EXPECT_EQ(backend->live["image"], 0);
-    std::remove(path.c_str());
+    std::error_code ignored;
+    std::filesystem::remove(name, ignored);
 }
