@@ -492,5 +492,57 @@ TEST(FrameEditor, CallsReachTheEditor) {
     frame->release();
 }
 
+class ReleasingEditor : public VSTGUIEditorInterface {
+public:
+    explicit ReleasingEditor(RecordingBackend& backend) : m_backend(&backend) {}
+    int idles = 0;
+    // Each idle moves the pointer 5 pixels right; the third releases the button.
+    void doIdleStuff() override {
+        ++idles;
+        m_backend->cursor.x += 5;
+        if (idles == 3) m_backend->pressedNow.clear();
+    }
+
+private:
+    RecordingBackend* m_backend;
+};
+
+TEST(FrameEditor, OldStyleTrackingFollowsThePointerUntilTheButtonGoes) {
+    ScopedRecordingBackend backend;
+    ReleasingEditor editor(*backend);
+    Journal journal;
+    auto parent = backend->makeWindow({100, 100, 500, 400});
+    auto* frame = new CFrame(CCoordRect(0, 0, 300, 200), parent, &editor);
+    frame->addView(new JournalView("v", CCoordRect(10, 10, 110, 110), journal));
+    backend->cursor = {120, 120};
+    backend->pressedNow = {platform::PolledKey::leftButton};
+    CDrawContext* context = frame->createDrawContext();
+    CCoordPoint where(20, 20);
+    frame->mouse(context, where);
+    EXPECT_EQ(journal, (Journal{
+                           "v: down 20,20 flags=2",
+                           "v: move 25,20 flags=2",
+                           "v: move 30,20 flags=2",
+                           "v: move 35,20 flags=0",
+                           "v: up 35,20 flags=0",
+                       }));
+    EXPECT_EQ(editor.idles, 3);
+    context->release();
+    frame->release();
+}
+
+TEST_F(FrameTest, SizeOfTheParentMappedIntoTheThirdAncestor) {
+    // frame window -> parent (100, 200, 900, 800) -> middle -> top, the third ancestor.
+    auto top = backend->makeWindow({10, 20, 1010, 1020});
+    auto middle = backend->makeWindow({40, 30, 960, 900}, top);
+    backend->window(parent).parent = middle;
+    CCoordRect size;
+    EXPECT_TRUE(frame->getSize(size));
+    EXPECT_EQ(size, CCoordRect(90, 180, 900, 800)); // only the corner is mapped
+    EXPECT_TRUE(frame->getSize(&size));
+    EXPECT_FALSE(frame->getSize(nullptr));
+    EXPECT_EQ(backend->callsOf("mapWindowPoints").back(), "mapWindowPoints(none, window3)");
+}
+
 } // namespace
 } // namespace VSTGUI::test

@@ -390,5 +390,23 @@ TEST_F(ViewTreeTest, FocusAdvancesForwardAndBackwardThroughContainers) {
                        }));
 }
 
+TEST_F(ViewTreeTest, MouseLocationOfANestedViewIsInItsContainersCoordinates) {
+    auto* inner = container("inner", CCoordRect(50, 40, 150, 150));
+    auto* c = view("c", CCoordRect(10, 10, 30, 30));
+    inner->addView(c);
+    frame->addView(inner);
+    // The frame's window sits at the parent's screen corner (0, 0).
+    auto* context = frame->createDrawContext();
+    backend->cursor = {75, 65};
+    CCoordPoint where;
+    c->getMouseLocation(context, where);
+    EXPECT_EQ(where, CCoordPoint(25, 25));
+    EXPECT_EQ(context->getOffset(), CCoordPoint(0, 0)); // shifted only for the question
+    EXPECT_EQ(context->getScreenOffset(), CCoordPoint(0, 0));
+    inner->getMouseLocation(context, where);
+    EXPECT_EQ(where, CCoordPoint(75, 65));
+    context->release();
+}
+
 } // namespace
 } // namespace VSTGUI::test
