@@ -20,6 +20,26 @@ constexpr double kSerializedSliders = 64.0;
 // Translated loops end after this many rounds whatever their condition says.
 constexpr int kMaxLoopRounds = 1000000;
 
+// The drawing section's text size: 13 scaled by 0.85, and that size divided by 0.85 again, as
+// the doubles the script's arithmetic gives.
+constexpr double kFontSize = 11.049999999999999;
+constexpr double kFontBaseSize = 12.999999999999998;
+constexpr const char* kFallbackFace = "verdana";
+
+// Truncation toward zero to 64 bits; values beyond that range saturate instead of being
+// undefined.
+std::int64_t TruncToInt64(double x) noexcept {
+    if (x >= 9223372036854775807.0) return INT64_MAX;
+    if (x <= -9223372036854775808.0) return INT64_MIN;
+    return static_cast<std::int64_t>(x);
+}
+
+// A colour component 0..1 as a byte: scaled, converted as script values are, clamped.
+std::int32_t ComponentByte(double component) noexcept {
+    const std::int32_t value = TruncToInt(component * 255.0);
+    return value < 0 ? 0 : (value > 255 ? 255 : value);
+}
+
 } // namespace
 
 TTarvoEffect::TTarvoEffect() {
@@ -95,8 +115,53 @@ void TTarvoEffect::ClearVariables() noexcept {
 void TTarvoEffect::OnReset() {
     TTarvo::OnReset();
     ClearVariables();
+    backgroundColor = Sanitize(m_resetBackgroundColor);
     StringAt(kStringFontName) = "Courier New";
     UpdateStringCount();
+}
+
+void TTarvoEffect::OnDraw() {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    if (Canvas<&CanvasInterface::canvasEditorSize>(&width, &height) == 1) {
+        areaWidth = Sanitize(width);
+        areaHeight = Sanitize(height);
+    }
+    viewMouseButtons = Sanitize(MouseButtons());
+    viewMouseX = Sanitize(MouseX());
+    viewMouseY = Sanitize(MouseY());
+
+    if (IsTrue(backgroundColor)) {
+        const auto n = static_cast<std::uint32_t>(TruncToInt64(backgroundColor));
+        paintRed = Sanitize((n & 0xFF) / 255.0);
+        paintGreen = Sanitize(((n >> 8) & 0xFF) / 255.0);
+        paintBlue = Sanitize(((n >> 16) & 0xFF) / 255.0);
+        paintAlpha = 1.0;
+        SetDrawPosition(Sanitize(areaWidth + 0.0), Sanitize(areaHeight + 0.0));
+        Canvas<&CanvasInterface::canvasSetFillColor>(
+            ComponentByte(paintRed), ComponentByte(paintGreen), ComponentByte(paintBlue),
+            ComponentByte(paintAlpha));
+        Canvas<&CanvasInterface::canvasSetDrawMode>(0);
+        Canvas<&CanvasInterface::canvasRect>(0.0, 0.0, std::floor(DrawX()), std::floor(DrawY()), 1);
+    }
+
+    paintBlue = 0.0;
+    paintGreen = 0.0;
+    paintRed = 0.0;
+    SetDrawPosition(0.0, 0.0);
+    paintAlpha = 1.0;
+    paintMode = 0.0;
+
+    SetFontBaseSize(kFontBaseSize);
+    FontRecord& font = FontAt(0);
+    const std::string& face = StringAt(kStringFontName);
+    UpdateStringCount();
+    font.name = face;
+    font.size = kFontSize;
+    font.style = 0;
+    const std::int32_t size = TruncToInt(font.size);
+    if (Canvas<&CanvasInterface::canvasSetFont>(font.name.c_str(), size, 0) == 0)
+        Canvas<&CanvasInterface::canvasSetFont>(kFallbackFace, size, 0);
 }
 
 void TTarvoEffect::OnInit() {

@@ -34,8 +34,21 @@ public:
         s[6] = Sanitize(s[6] * gain4);
         s[7] = Sanitize(s[7] * gain4);
     }
-    // The runtime's reset, all variables 0.0, the font name string entered.
+    // The runtime's reset, all variables 0.0 except the background colour (the configured
+    // one), the font name string entered.
     void OnReset() override;
+    // The drawing pass: area size and mouse copies, the background fill when a colour is set,
+    // the drawing state reset and the text font selected. [ui]
+    void OnDraw() override;
+    // The background colour every reset gives, as a packed 0xBBGGRR value; 0.0 (no clearing)
+    // unless the entry point configures one.
+    void SetResetBackgroundColor(double color) noexcept { m_resetBackgroundColor = color; }
+    double BackgroundColor() const noexcept { return backgroundColor; }
+    void SetBackgroundColor(double color) noexcept { backgroundColor = Sanitize(color); }
+    double AreaWidth() const noexcept { return areaWidth; }
+    double AreaHeight() const noexcept { return areaHeight; }
+    double ViewMouseButtons() const noexcept { return viewMouseButtons; }
+    double PaintAlpha() const noexcept { return paintAlpha; }
     // Redraw rate 30, then sample rate, channel count, block size and tempo from the host.
     void OnInit() override;
     // Slider values 1 to 64 through the serialize stream, in order.
@@ -76,4 +89,5 @@ private:
     double viewMouseX = 0.0;
     double viewMouseY = 0.0;
     double backgroundColor = 0.0;
+    double m_resetBackgroundColor = 0.0;
 };

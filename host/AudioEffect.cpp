@@ -69,7 +69,18 @@ AudioEffect::AudioEffect(audioMasterCallback audioMaster, VstInt32 numPrograms, 
     m_cEffect.processDoubleReplacing = processDouble;
 }
 
-AudioEffect::~AudioEffect() = default;
+AudioEffect::~AudioEffect() {
+    // The shell's own destruction (effect, fonts) has run by now; the editor goes last.
+    delete m_editor;
+    m_editor = nullptr;
+}
+
+void AudioEffect::setEditor(AEffEditor* editor) {
+    if (editor == m_editor) return;
+    delete m_editor;
+    m_editor = editor;
+    setFlag(effFlagsHasEditor, editor != nullptr);
+}
 
 VstIntPtr AudioEffect::callHost(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                 float opt) {
@@ -135,11 +146,17 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
         else
             resume();
         return 0;
+    // Editor requests: answered 0 while there is no editor (the shipped plug-in never has one).
     case effEditGetRect:
+        if (m_editor == nullptr || ptr == nullptr) return 0;
+        return m_editor->getRect(static_cast<ERect**>(ptr)) ? 1 : 0;
     case effEditOpen:
+        return m_editor != nullptr && m_editor->open(ptr) ? 1 : 0;
     case effEditClose:
+        if (m_editor != nullptr) m_editor->close();
+        return 0;
     case effEditIdle:
-        // The editor path is not part of this build: there is never an editor to ask.
+        if (m_editor != nullptr) m_editor->idle();
         return 0;
     case effIdentify:
         return kEffectIdentify;

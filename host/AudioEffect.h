@@ -4,9 +4,8 @@
 // static functions that find the object through the record's `object` field.
 #pragma once
 
+#include "AEffEditor.h"
 #include "VstInterface.h"
-
-class AEffEditor; // editor of the editor path; never created in this build
 
 class AudioEffect {
 public:
@@ -56,6 +55,9 @@ public:
     // Writes the record's initialDelay; the host reads it when it next looks. [any]
     virtual void setInitialDelay(VstInt32 delay) { m_cEffect.initialDelay = delay; }
     virtual AEffEditor* getEditor() { return m_editor; }
+    // Makes `editor` this plug-in's editor (owned from now on) and tells the host through the
+    // has-editor flag. Only the editor-enabled library ever sets one. [ui]
+    virtual void setEditor(AEffEditor* editor);
     virtual AEffect* getAeffect() { return &m_cEffect; }
     virtual float getSampleRate() { return m_sampleRate; }
     virtual VstInt32 getBlockSize() { return m_blockSize; }

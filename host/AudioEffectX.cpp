@@ -55,10 +55,19 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
     case effGetVstVersion:
         return kVstVersion;
     case effEditKeyDown:
-    case effEditKeyUp:
+    case effEditKeyUp: {
+        if (m_editor == nullptr) return 0;
+        // Character in the index, virtual key in the value's low byte, modifiers in the
+        // option's integer part's low byte.
+        VstKeyCode key{index, static_cast<std::uint8_t>(value & 0xFF),
+                       static_cast<std::uint8_t>(static_cast<VstInt32>(opt) & 0xFF)};
+        const bool used =
+            opcode == effEditKeyDown ? m_editor->onKeyDown(key) : m_editor->onKeyUp(key);
+        return used ? 1 : 0;
+    }
     case effSetEditKnobMode:
-        // No editor in this build.
-        return 0;
+        if (m_editor == nullptr) return 0;
+        return m_editor->setKnobMode(static_cast<VstInt32>(value)) ? 1 : 0;
     case effGetCurrentMidiProgram:
         return -1;
     case effGetSpeakerArrangement:

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "AudioEffectX.h"
+#include "CanvasInterface.h"
 #include "HostBridgeTable.h"
 
 #include <memory>
@@ -58,6 +59,18 @@ public:
     VstInt32 canDo(const char* text) override;
 
     TTarvo* effect() const noexcept { return m_effect; }
+
+    // The draw context of the editor view's paint in progress, null at any other time; the
+    // canvas functions draw on it. [ui]
+    VSTGUI::CDrawContext* drawContext() const noexcept { return m_drawContext; }
+    void setDrawContext(VSTGUI::CDrawContext* context) noexcept { m_drawContext = context; }
+    // The canvas and image interface of this library, set once by the entry point; null in a
+    // library without an editor.
+    const CanvasInterface* canvas() const noexcept { return m_canvas; }
+    void setCanvas(const CanvasInterface* canvas) noexcept { m_canvas = canvas; }
+    // Toolkit font descriptions by face, oldest first, one reference each; only appended to,
+    // released when the shell goes. [ui]
+    std::vector<VSTGUI::CBaseObject*>& fontCache() noexcept { return m_fontCache; }
     const HostBridgeTable& bridge() const noexcept { return m_bridge; }
 
     // MIDI ring: written by processEvents, read by the runtime's MIDI query.
@@ -73,4 +86,5 @@ private:
     std::vector<VSTGUI::CBaseObject*> m_fontCache; // toolkit fonts, one reference each
     std::unique_ptr<VstMidiEvent[]> m_midiRing;
     HostBridgeTable m_bridge;
+    const CanvasInterface* m_canvas = nullptr;
 };

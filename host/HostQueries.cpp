@@ -72,10 +72,14 @@ std::int32_t hostSetLatency(CVeST* shell, std::int32_t samples) {
     return 1;
 }
 
-std::int32_t hostRedraw(CVeST* /*shell*/) {
-    // Only an editor's view could be asked to redraw, and the editor path is not part of this
-    // build: no shell ever has an editor.
-    return 0;
+std::int32_t hostRedraw(CVeST* shell) {
+    if (shell == nullptr) return 0;
+    AEffEditor* editor = shell->getEditor();
+    return editor != nullptr && editor->redrawView() ? 1 : 0;
+}
+
+const CanvasInterface* hostCanvas(CVeST* shell) {
+    return shell != nullptr ? shell->canvas() : nullptr;
 }
 
 std::int32_t hostReadMidi(CVeST* shell, std::int32_t* deltaFrames, std::int32_t* byte0,

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 class CVeST;
+struct CanvasInterface;
 
 double hostSampleRate(CVeST* shell);         // stored sample rate (44100 until the host sets it)
 std::int32_t hostChannelCount(CVeST* shell); // the host record's numInputs
@@ -26,8 +27,10 @@ double hostBarStartPos(CVeST* shell);       // [audio]
 std::int32_t hostUpdateDisplay(CVeST* shell);
 // Writes the host record's initialDelay; the host is not told (it reads the record). [audio]
 std::int32_t hostSetLatency(CVeST* shell, std::int32_t samples);
-// Asks the editor's view to redraw; 0 when there is no editor (always, in this build). [ui]
+// Asks the editor's view to redraw its whole area; 0 when there is no editor or view. [ui]
 std::int32_t hostRedraw(CVeST* shell);
+// The shell's canvas and image interface, or null (no shell, or a library without an editor).
+const CanvasInterface* hostCanvas(CVeST* shell);
 // Next MIDI event of the shell's ring: delta frames and data bytes 0..2 (as signed bytes);
 // 1 when one was read, else 0 with all outs 0. [audio]
 std::int32_t hostReadMidi(CVeST* shell, std::int32_t* deltaFrames, std::int32_t* byte0,

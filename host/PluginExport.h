@@ -19,15 +19,20 @@
         "main") __attribute__((alias("VSTPluginMain")));
 #endif
 
-// Defines the entry points of a library whose plug-in is the effect class `Effect`. [ui]
-#define QT_PLUGIN_ENTRY_POINTS(Effect)                                                             \
+// Defines the entry points of a library whose plug-in is the effect class `Effect`, set up as
+// `configuration` (a PluginConfiguration<Effect>) says. [ui]
+#define QT_PLUGIN_CONFIGURED_ENTRY_POINTS(Effect, configuration)                                   \
     extern "C" {                                                                                   \
     QT_PLUGIN_EXPORT AEffect* VSTCALLBACK                                                          \
     VSTPluginMain(audioMasterCallback audioMaster) noexcept {                                      \
-        return createPlugin<Effect>(audioMaster);                                                  \
+        return createPlugin<Effect>(audioMaster, configuration);                                   \
     }                                                                                              \
     QT_PLUGIN_EXPORT AEffect* VSTCALLBACK MAIN(audioMasterCallback audioMaster) noexcept {         \
-        return createPlugin<Effect>(audioMaster);                                                  \
+        return createPlugin<Effect>(audioMaster, configuration);                                   \
     }                                                                                              \
     }                                                                                              \
     QT_PLUGIN_MAIN_ALIAS
+
+// The same with the default configuration: no editor. [ui]
+#define QT_PLUGIN_ENTRY_POINTS(Effect)                                                             \
+    QT_PLUGIN_CONFIGURED_ENTRY_POINTS(Effect, PluginConfiguration<Effect>{})

@@ -251,6 +251,25 @@ struct VstEvents {
 };
 
 // ---------------------------------------------------------------------------------------------
+// Editor records
+
+// The editor's size as the host reads it through effEditGetRect: 16-bit edges.
+struct ERect {
+    std::int16_t top;
+    std::int16_t left;
+    std::int16_t bottom;
+    std::int16_t right;
+};
+
+// A key as the shell hands it to the editor: the character, the virtual-key code and the
+// modifier bits (effEditKeyDown and effEditKeyUp carry them as index, value and option).
+struct VstKeyCode {
+    VstInt32 character;
+    std::uint8_t virt;
+    std::uint8_t modifier;
+};
+
+// ---------------------------------------------------------------------------------------------
 // Layout checks: the records must match the host's byte for byte on every target.
 
 static_assert(sizeof(VstInt32) == 4 && sizeof(float) == 4 && sizeof(double) == 8);
@@ -270,6 +289,9 @@ static_assert(offsetof(VstMidiEvent, noteLength) == 16);
 static_assert(offsetof(VstMidiEvent, midiData) == 24);
 static_assert(offsetof(VstMidiEvent, detune) == 28);
 static_assert(offsetof(VstMidiEvent, reserved2) == 31);
+static_assert(sizeof(ERect) == 8 && offsetof(ERect, left) == 2 && offsetof(ERect, right) == 6);
+static_assert(sizeof(VstKeyCode) == 8 && offsetof(VstKeyCode, virt) == 4 &&
+              offsetof(VstKeyCode, modifier) == 5);
 
 #if INTPTR_MAX == INT32_MAX
 static_assert(sizeof(AEffect) == 144);

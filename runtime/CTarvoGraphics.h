@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: MIT
-// Drawing state of the runtime: images by number, the drawing position and the redraw rate.
+// Drawing state of the runtime: images by number, the drawing position, the redraw rate, and
+// the calls into the shell's canvas interface.
 #pragma once
 
 #include "CTarvoFonts.h"
+#include "host/CanvasInterface.h"
+#include "host/HostQueries.h"
 
-// Holder of one image the effect loaded; made and given back by the image interface of the
-// drawing bridge, which is not part of this build, so the table stays empty here.
-struct TarvoImage;
+#include <utility>
 
 class CTarvoGraphics : public CTarvoFonts {
 public:
@@ -23,9 +24,23 @@ public:
     double RedrawRate() const noexcept { return m_redrawRate; }
     void SetRedrawRate(double rate) noexcept { m_redrawRate = rate; }
 
+    // Calls one function of the shell's canvas interface with the shell first, e.g.
+    // Canvas<&CanvasInterface::canvasRect>(0.0, 0.0, 10.0, 10.0, 1). Without a shell or without
+    // an interface (a library with no editor) it answers 0, as the functions do outside a
+    // drawing pass. [ui]
+    template <auto Entry, class... Args>
+    auto Canvas(Args... args) const {
+        using Answer = decltype((std::declval<const CanvasInterface&>().*
+                                 Entry)(static_cast<CVeST*>(nullptr), args...));
+        const CanvasInterface* canvas = hostCanvas(Shell());
+        if (canvas == nullptr || canvas->*Entry == nullptr) return Answer{};
+        return (canvas->*Entry)(Shell(), args...);
+    }
+
 protected:
     CTarvoGraphics() = default;
-    ~CTarvoGraphics() = default;
+    // Gives back every image holder still in the table.
+    ~CTarvoGraphics();
 
 private:
     std::map<std::int32_t, TarvoImage*> m_images;

@@ -5,7 +5,7 @@
 #include "host/HostQueries.h"
 #include "platform/TarvoPlatform.h"
 
-TTarvo::TTarvo() {
+TTarvo::TTarvo() : m_clock(tarvo_platform::clockTicks) {
     // The transform tables are shared by every runtime object of the library and built once,
     // by the first construction.
     ensureTransformTables();
@@ -37,10 +37,10 @@ void TTarvo::EnsureInit() {
 void TTarvo::OnRedrawTick() {
     const double rate = RedrawRate();
     if (!(rate > 0.0)) return;
-    const double elapsed = static_cast<double>(tarvo_platform::clockTicks()) - m_lastRedrawTick;
+    const double elapsed = static_cast<double>(m_clock()) - m_lastRedrawTick;
     if (elapsed > 1000.0 / rate) {
         hostRedraw(Shell());
-        m_lastRedrawTick = tarvo_platform::clockTicks();
+        m_lastRedrawTick = m_clock();
     }
 }
 

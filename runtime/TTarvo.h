@@ -43,6 +43,11 @@ public:
     std::int32_t InitCount() const noexcept { return m_initCounter; }
     std::int32_t LastRedrawTick() const noexcept { return m_lastRedrawTick; }
 
+    // The clock the redraw timer reads (the processor clock, 1,000 ticks per second); tests
+    // give their own.
+    using ClockSource = std::int32_t (*)() noexcept;
+    void SetClockSource(ClockSource clock) noexcept { m_clock = clock; }
+
 protected:
     TTarvo();
 
@@ -51,4 +56,5 @@ private:
 
     std::int32_t m_lastRedrawTick = 0;
     std::int32_t m_initCounter = 0;
+    ClockSource m_clock;
 };
