@@ -100,6 +100,8 @@ protected:
         XSync(m_display, False);
         if (auto* own = static_cast<Display*>(x11::displayInfo().display)) XSync(own, False);
         x11::processEvents();
+        // What the frame asked of the server (grabs, paints) is done before the test looks.
+        if (auto* own = static_cast<Display*>(x11::displayInfo().display)) XSync(own, False);
     }
 
     void sendButton(Window window, bool press, unsigned int button, int x, int y,

@@ -42,6 +42,7 @@ struct FrameWindow {
     RectI update;
     bool leaveRequested = false;
     unsigned int xButtons = 0; // buttons 8 and 9 held (kMkXButton bits)
+    bool gone = false;         // destroyed by the server (its parent went first)
 };
 
 struct LastPress {
@@ -64,11 +65,25 @@ struct State {
     bool pumping = false;
     Cursor cursor = None;
     std::map<int, Cursor> fontCursors;
+    XErrorHandler previousErrorHandler = nullptr;
+    std::uint32_t ignoredErrors = 0;
 };
 
 State& state() {
     static State s;
     return s;
+}
+
+// Errors of the frames' connection (a host may destroy its window under the frame at any
+// time) are counted and otherwise ignored: Xlib's default handler would end the host's
+// process. Errors of other connections go to the handler that was there before.
+int handleError(Display* display, XErrorEvent* error) {
+    State& s = state();
+    if (display == s.display) {
+        ++s.ignoredErrors;
+        return 0;
+    }
+    return s.previousErrorHandler ? s.previousErrorHandler(display, error) : 0;
 }
 
 Window xid(WindowHandle handle) {
@@ -271,6 +286,7 @@ void handleEvent(XEvent& event) {
     case DestroyNotify:
         if (event.xdestroywindow.window == window->id) {
             // Destroyed from outside (the host closed its window first).
+            window->gone = true;
             WindowMessage message;
             message.kind = MessageKind::destroy;
             WindowMessageSink* sink = window->sink;
@@ -325,6 +341,7 @@ bool X11Backend::registerFrameWindowClass() {
         s.display = XOpenDisplay(nullptr);
         if (!s.display) return false;
         ++s.opened;
+        s.previousErrorHandler = XSetErrorHandler(handleError);
     }
     ++s.users;
     return true;
@@ -342,6 +359,10 @@ void X11Backend::unregisterFrameWindowClass() {
         XFreeCursor(s.display, entry.second);
     s.fontCursors.clear();
     s.cursor = None;
+    XSync(s.display, False);
+    // Only our own handler is taken out: a host may have put its own in since.
+    const XErrorHandler current = XSetErrorHandler(s.previousErrorHandler);
+    if (current != handleError) XSetErrorHandler(current);
     XCloseDisplay(s.display);
     s.display = nullptr;
     s.lastPress = LastPress{};
@@ -391,11 +412,8 @@ void X11Backend::destroyWindow(WindowHandle window) {
     }
     if (frame->buffer) cairo_surface_destroy(frame->buffer);
     if (frame->screen) cairo_surface_destroy(frame->screen);
-    // The window may be gone already when its parent was destroyed first.
-    XErrorHandler previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
-    XDestroyWindow(s.display, frame->id);
+    if (!frame->gone) XDestroyWindow(s.display, frame->id);
     XSync(s.display, False);
-    XSetErrorHandler(previous);
     s.windows.erase(frame->id);
 }
 
@@ -508,7 +526,7 @@ void defineCursor(Cursor cursor) {
     s.cursor = cursor;
     if (!s.display) return;
     for (const auto& entry : s.windows)
-        XDefineCursor(s.display, entry.first, cursor);
+        if (!entry.second->gone) XDefineCursor(s.display, entry.first, cursor);
     XFlush(s.display);
 }
 } // namespace
