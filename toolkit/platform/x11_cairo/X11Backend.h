@@ -24,6 +24,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace VSTGUI::x11 {
 
@@ -170,6 +171,10 @@ struct DisplayInfo {
     std::uint32_t opened = 0; // times a connection was opened in this process
 };
 DisplayInfo displayInfo();
+
+// The local paths of the file:// URIs of a text/uri-list (percent escapes decoded; other
+// schemes, other hosts and paths with a NUL are skipped), in order.
+std::vector<std::string> pathsOfUriList(const std::string& list);
 
 // UTF-16 to UTF-8 (unpaired surrogates become U+FFFD); `length` -1 means terminated.
 std::string toUtf8(const char16_t* text, std::int32_t length);
