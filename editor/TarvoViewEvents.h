@@ -19,7 +19,7 @@ namespace tarvo_view {
 inline constexpr double kMouseRedrawRate = 30.0;
 
 // The effect's button bits for a set of toolkit mouse flags.
-std::int32_t effectButtons(std::int32_t toolkitFlags) noexcept;
+std::int32_t effectButtons(std::int32_t f) noexcept;
 
 // Entry `draw`: runs the effect's drawing pass (the effect asks for its area size itself). [ui]
 void draw(CVeST* shell, double width, double height);

@@ -1,0 +1,142 @@
+// SPDX-License-Identifier: MIT
+// The editor's idle pass on an injected tick count, sleep and paint, and its OLE use.
+#include "RecordingBackend.h"
+#include "TestHost.h"
+#include "editor/CVeSTEditor.h"
+#include "effect/TTarvoEffect.h"
+#include "host/PluginFactory.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace testhost;
+using VSTGUI::test::ScopedRecordingBackend;
+
+namespace {
+
+struct IdleWorld {
+    std::uint32_t now = 0;
+    std::vector<std::uint32_t> sleeps;
+    int paints = 0;
+    std::int32_t oleAnswer = 0;
+    int oleBegins = 0;
+    int oleEnds = 0;
+};
+IdleWorld* g_world = nullptr;
+
+AEffGUIEditor::Services testServices() {
+    return {[] { return g_world->now; },
+            [](std::uint32_t ms) {
+                g_world->sleeps.push_back(ms);
+                g_world->now += ms;
+            },
+            [] { ++g_world->paints; },
+            [] {
+                ++g_world->oleBegins;
+                return g_world->oleAnswer;
+            },
+            [] { ++g_world->oleEnds; }};
+}
+
+class IdlePass : public testing::Test {
+protected:
+    void SetUp() override {
+        g_world = &world;
+        record = createPlugin<TTarvoEffect>(&TestHost::callback);
+        ASSERT_NE(record, nullptr);
+        shell = static_cast<CVeST*>(record->object);
+    }
+    void TearDown() override {
+        if (record != nullptr) record->dispatcher(record, effClose, 0, 0, nullptr, 0.0f);
+        g_world = nullptr;
+    }
+    CVeSTEditor* makeEditor() { return new CVeSTEditor(shell, 400, 300, testServices()); }
+    // Host idle calls so far.
+    int hostIdles() const { return host.count(audioMasterIdle); }
+
+    IdleWorld world;
+    ScopedRecordingBackend backend;
+    TestHost host;
+    AEffect* record = nullptr;
+    CVeST* shell = nullptr;
+};
+
+} // namespace
+
+TEST_F(IdlePass, RunsAtOnceFromTheDeadlineAndSetsTheNextOne) {
+    world.now = 5000;
+    CVeSTEditor* editor = makeEditor();
+    editor->doIdleStuff();
+    EXPECT_TRUE(world.sleeps.empty());
+    EXPECT_EQ(world.paints, 1);
+    EXPECT_EQ(hostIdles(), 1);
+    EXPECT_EQ(editor->idleDeadline(), 5100u);
+}
+
+TEST_F(IdlePass, ThirtyMillisecondsAfterAPassOnlySleeps) {
+    world.now = 5000;
+    CVeSTEditor* editor = makeEditor();
+    editor->doIdleStuff();
+    world.now = 5030;
+    editor->doIdleStuff();
+    EXPECT_EQ(world.sleeps, (std::vector<std::uint32_t>{4}));
+    EXPECT_EQ(world.paints, 1);
+    EXPECT_EQ(hostIdles(), 1);
+    EXPECT_EQ(editor->idleDeadline(), 5100u);
+}
+
+TEST_F(IdlePass, SixtyMillisecondsAfterAPassSleepsThenRuns) {
+    world.now = 5000;
+    CVeSTEditor* editor = makeEditor();
+    editor->doIdleStuff();
+    world.now = 5060;
+    editor->doIdleStuff();
+    EXPECT_EQ(world.sleeps, (std::vector<std::uint32_t>{4}));
+    EXPECT_EQ(world.paints, 2);
+    EXPECT_EQ(hostIdles(), 2);
+    EXPECT_EQ(editor->idleDeadline(), 5164u); // from the time after the sleep
+    world.now = 5164 - 55;                    // after its 4 ms of sleep still more than 50 early
+    editor->doIdleStuff();
+    EXPECT_EQ(hostIdles(), 2);
+    world.now = 5164 - 54; // exactly 50 early after the sleep
+    editor->doIdleStuff();
+    EXPECT_EQ(hostIdles(), 3);
+}
+
+TEST_F(IdlePass, KeepsRunningAcrossTheWrapOfTheTickCount) {
+    world.now = 0xFFFFFF00u;
+    CVeSTEditor* editor = makeEditor();
+    editor->doIdleStuff();
+    EXPECT_EQ(editor->idleDeadline(), 0xFFFFFF64u);
+    world.now = 0x10; // 272 ms later, past the wrap
+    editor->doIdleStuff();
+    EXPECT_EQ(hostIdles(), 2);
+    EXPECT_EQ(editor->idleDeadline(), 0x74u);
+    world.now = 0x20; // 16 ms later: only a sleep
+    editor->doIdleStuff();
+    EXPECT_EQ(hostIdles(), 2);
+    // A deadline that itself wraps: pass at 0xFFFFFFF0, deadline 0x54.
+    world.now = 0xFFFFFFF0u;
+    CVeSTEditor* second = new CVeSTEditor(shell, 10, 10, testServices()); // replaces the first
+    second->doIdleStuff();
+    EXPECT_EQ(second->idleDeadline(), 0x54u);
+    world.now = 0xFFFFFFF8u; // 8 ms after: before the deadline, sleep only
+    second->doIdleStuff();
+    EXPECT_EQ(hostIdles(), 3);
+    world.now = 0x60;
+    second->doIdleStuff();
+    EXPECT_EQ(hostIdles(), 4);
+}
+
+TEST_F(IdlePass, OleIsEndedOnlyWhenItsStartSucceeded) {
+    for (std::int32_t answer : {0, 1, static_cast<std::int32_t>(0x80010106u), -1}) {
+        world = IdleWorld{};
+        world.oleAnswer = answer;
+        shell->setEditor(makeEditor());
+        EXPECT_EQ(world.oleBegins, 1);
+        shell->setEditor(nullptr);
+        EXPECT_EQ(world.oleEnds, answer == 0 || answer == 1 ? 1 : 0) << answer;
+    }
+    EXPECT_EQ(record->flags & effFlagsHasEditor, 0);
+}
