@@ -21,8 +21,8 @@ EditorOptions parseEditorArguments(const std::vector<std::string>& arguments);
 // Runs the command and answers the process's exit code; reports failures on stderr.
 int runEditorCommand(const std::vector<std::string>& arguments);
 
-// The window-system part: opens the editor of the loaded plug-in (`effect` is its AEffect
+// The window-system part: opens the editor of the loaded plug-in (`record` is its AEffect
 // record) in a window, runs it and takes the picture. Throws Failure.
-void showEditor(void* effect, const EditorOptions& options);
+void showEditor(void* record, const EditorOptions& options);
 
 } // namespace plughost

@@ -6,7 +6,7 @@
 
 namespace plughost {
 
-void showEditor(void* /*effect*/, const EditorOptions& /*options*/) {
+void showEditor(void* /*record*/, const EditorOptions& /*options*/) {
     throw Failure("this plughost was built without X11: it cannot show editors");
 }
 

@@ -99,7 +99,9 @@ void showEditor(void* record, const EditorOptions& options) {
         if (event.type == MapNotify) break;
     }
 
-    if (dispatch(effect, effEditOpen, 0, reinterpret_cast<void*>(window)) == 0) {
+    // The host hands the editor its window's X id in the pointer argument.
+    void* parent = reinterpret_cast<void*>(window); // NOLINT(performance-no-int-to-ptr)
+    if (dispatch(effect, effEditOpen, 0, parent) == 0) {
         XDestroyWindow(display, window);
         throw Failure(options.plugin + ": the editor did not open (effEditOpen)");
     }
