@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # The whole test suite. Every stage must pass for the run to pass:
-#   1. Linux x86-64, Release: unit, host-boundary, audio-path and plughost tests
+#   1. Linux x86-64, Release: unit, host-boundary, audio-path and plughost tests; the toolkit's
+#      X11 back end and the editor-enabled library under Xvfb servers of their own
+#      (tools/with-xvfb.sh)
 #   2. the same under AddressSanitizer and UndefinedBehaviorSanitizer
 #   3. Windows x86 (32-bit): built and checked statically (exports, imports, SSE2-only
 #      arithmetic, record layouts as compile-time assertions); this kernel cannot run 32-bit
