@@ -41,6 +41,17 @@ function(qt_add_plugin name)
         target_link_options(${name} PRIVATE
             -Wl,--no-undefined
             -Wl,--version-script=${PROJECT_SOURCE_DIR}/cmake/exports.map)
+        if(NOT QT_SANITIZE)
+            # The C++ runtime and libgcc go inside the library, so that it needs only the C
+            # library, the maths library and the loader, and loads on distributions whose
+            # libstdc++ is older than the compiler's. The version script keeps their symbols
+            # local. Sanitizer builds keep the shared runtime: their allocator and the tests'
+            # replaced operator new must see the library's allocations. Dropping the unused
+            # sections of the runtime also drops its newest C library needs (arc4random of
+            # std::random_device, 2.36).
+            target_link_options(${name} PRIVATE -static-libstdc++ -static-libgcc
+                                -Wl,--gc-sections)
+        endif()
         set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS
                      ${PROJECT_SOURCE_DIR}/cmake/exports.map)
     endif()
