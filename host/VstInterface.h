@@ -180,6 +180,14 @@ constexpr VstIntPtr kVstVersion = 2400;
 // into a host buffer is bounded by the largest of them (terminating zero included).
 constexpr std::size_t kVstMaxHostTextLength = 64;
 
+// Editor rectangle answered for effEditGetRect, in pixels.
+struct ERect {
+    std::int16_t top;
+    std::int16_t left;
+    std::int16_t bottom;
+    std::int16_t right;
+};
+
 // ---------------------------------------------------------------------------------------------
 // Time information, answered by the host for audioMasterGetTime.
 
@@ -257,6 +265,7 @@ static_assert(sizeof(VstInt32) == 4 && sizeof(float) == 4 && sizeof(double) == 8
 static_assert(sizeof(VstIntPtr) == sizeof(void*));
 
 static_assert(offsetof(AEffect, magic) == 0);
+static_assert(sizeof(ERect) == 8 && offsetof(ERect, right) == 6);
 static_assert(sizeof(VstTimeInfo) == 88);
 static_assert(offsetof(VstTimeInfo, ppqPos) == 24);
 static_assert(offsetof(VstTimeInfo, tempo) == 32);

@@ -4,6 +4,7 @@
 #include "Commands.h"
 #include "Failure.h"
 #include "SignalCleanup.h"
+#include "validate/Validate.h"
 
 #include <cstdio>
 #include <exception>
@@ -15,6 +16,8 @@
 int main(int argc, char** argv) {
     using namespace plughost;
     installSignalCleanup();
+    if (argc > 1 && std::string(argv[1]) == "validate")
+        return validate::runValidateCommand(std::vector<std::string>(argv + 2, argv + argc));
     try {
         const Command command = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
         std::visit(
