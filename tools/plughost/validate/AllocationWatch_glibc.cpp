@@ -23,13 +23,13 @@ void* malloc(std::size_t size) {
     countAllocation();
     return __libc_malloc(size);
 }
-void* calloc(std::size_t count, std::size_t size) {
+void* calloc(std::size_t nmemb, std::size_t size) {
     countAllocation();
-    return __libc_calloc(count, size);
+    return __libc_calloc(nmemb, size);
 }
-void* realloc(void* p, std::size_t size) {
+void* realloc(void* ptr, std::size_t size) {
     countAllocation();
-    return __libc_realloc(p, size);
+    return __libc_realloc(ptr, size);
 }
 void* aligned_alloc(std::size_t alignment, std::size_t size) {
     countAllocation();
@@ -39,17 +39,17 @@ void* memalign(std::size_t alignment, std::size_t size) {
     countAllocation();
     return __libc_memalign(alignment, size);
 }
-int posix_memalign(void** out, std::size_t alignment, std::size_t size) {
+int posix_memalign(void** memptr, std::size_t alignment, std::size_t size) {
     countAllocation();
     if (alignment < sizeof(void*) || (alignment & (alignment - 1)) != 0) return EINVAL;
     void* p = __libc_memalign(alignment, size);
     if (p == nullptr) return ENOMEM;
-    *out = p;
+    *memptr = p;
     return 0;
 }
-void free(void* p) {
-    if (p != nullptr) countRelease();
-    __libc_free(p);
+void free(void* ptr) {
+    if (ptr != nullptr) countRelease();
+    __libc_free(ptr);
 }
 } // extern "C"
 
