@@ -3,6 +3,9 @@
 # /usr/bin. `cpack -G DEB` in a native build folder (or tools/package.sh) makes
 # qualtrevin-trimmer_<version>_amd64.deb; its dependencies are read from the binaries.
 install(TARGETS qualtrevin_trimmer LIBRARY DESTINATION lib/vst COMPONENT vst EXCLUDE_FROM_ALL)
+# cpack packs what is built and does not build the whole tree (tests included) first; the
+# package's two targets are built by then (tools/package.sh builds them).
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME qualtrevin-trimmer)

@@ -136,6 +136,16 @@ ValidateOptions parseValidateOptions(const std::vector<std::string>& args) {
                 throw UsageError("--seconds " + quote(text) +
                                  ": expected a number from 0.01 to 3600");
             options.seconds = seconds;
+        } else if (name == "--timeout") {
+            const std::string text = takeValue();
+            double timeout = 0.0;
+            const auto [end, error] =
+                std::from_chars(text.data(), text.data() + text.size(), timeout);
+            if (error != std::errc() || end != text.data() + text.size() || !(timeout >= 0.1) ||
+                timeout > 86400.0)
+                throw UsageError("--timeout " + quote(text) +
+                                 ": expected a number of seconds from 0.1 to 86400");
+            options.timeout = timeout;
         } else if (name.size() > 1 && name[0] == '-') {
             throw UsageError("validate: unknown option " + quote(name));
         } else if (options.plugin.empty()) {
@@ -162,6 +172,7 @@ per check (pass, warning, FAIL, skipped) with its findings, then a summary.
   --only NAME   runs that check alone, at the given level
   --json FILE   writes the results as JSON too
   --seconds S   audio length of the timed checks (default 1)
+  --timeout S   time a check may take before it fails as hung (default 30 + 20 x --seconds)
 
 checks, by level:
 )";
@@ -187,7 +198,7 @@ double checkTimeout(double seconds) {
 
 std::vector<CheckOutcome> runChecks(const ValidateOptions& options, std::FILE* out) {
     std::vector<CheckOutcome> outcomes;
-    const double timeout = checkTimeout(options.seconds);
+    const double timeout = options.timeout > 0.0 ? options.timeout : checkTimeout(options.seconds);
     for (const CheckDefinition& check : allChecks()) {
         if (options.only.empty() ? check.level > options.level : options.only != check.name)
             continue;

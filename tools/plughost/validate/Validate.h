@@ -17,6 +17,7 @@ struct ValidateOptions {
     std::string only;     // one check by name, whatever its level
     std::string jsonFile; // empty: no JSON
     double seconds = 1.0; // audio length of the timed checks
+    double timeout = 0.0; // seconds a check may take; 0: checkTimeout(seconds)
     bool help = false;
 };
 

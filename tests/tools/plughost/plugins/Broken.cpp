@@ -18,6 +18,7 @@ enum class Fault {
     AllocatesInProcess, // a scratch vector per processing call
     CrashOnClose,       // effClose faults
     LeakPerInstance,    // a buffer per instance never released
+    HangsInProcess,     // never returns from a 7-frame block
 };
 constexpr Fault kFault = Fault::BROKEN_FAULT;
 
@@ -98,6 +99,11 @@ float getParameter(AEffect* record, VstInt32 index) {
 template <class Sample>
 void process(AEffect* record, Sample** inputs, Sample** outputs, VstInt32 frames) {
     Effect* effect = effectOf(record);
+    if (kFault == Fault::HangsInProcess && frames == 7) {
+        volatile bool forever = true;
+        while (forever) {
+        }
+    }
     std::vector<Sample> scratch;
     if (kFault == Fault::AllocatesInProcess) scratch.resize(static_cast<std::size_t>(frames));
     for (int c = 0; c < 2; ++c) {

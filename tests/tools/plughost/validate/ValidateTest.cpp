@@ -124,6 +124,16 @@ TEST(Validate, ACrashFailsItsCheckAndTheSuiteGoesOn) {
     EXPECT_EQ(statusOf(v.json, "identity"), "warning") << v.run.out; // no name, no unique id
 }
 
+TEST(Validate, AHangFailsItsCheckAfterTheTimeOut) {
+    const Validation v = validate(BROKEN_HangsInProcess,
+                                  {"--only", "processing", "--timeout", "2", "--seconds", "0.1"});
+    EXPECT_EQ(v.run.exitCode, 1);
+    EXPECT_EQ(statusOf(v.json, "processing"), "fail");
+    EXPECT_TRUE(contains(checkLine(v.json, "processing"),
+                         "timed out after 2 s while processing 32-bit, 44.1 kHz, silence input"))
+        << v.run.out;
+}
+
 TEST(Validate, LevelsAndOnlyChooseTheChecks) {
     const Validation one = validate(kTrimmer, {"--level", "1"});
     EXPECT_EQ(one.run.exitCode, 0);
@@ -154,6 +164,7 @@ TEST(Validate, BadCommandLinesExitWithTwo) {
                                                  {"validate", kTrimmer, "--level", "0"},
                                                  {"validate", kTrimmer, "--only", "colour"},
                                                  {"validate", kTrimmer, "--seconds", "-1"},
+                                                 {"validate", kTrimmer, "--timeout", "0"},
                                                  {"validate", kTrimmer, "--frobnicate"},
                                                  {"validate", kTrimmer, kTrimmer}}) {
         const RunResult run = runPlughost(args);
