@@ -17,6 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::vector<float>> buffers(static_cast<std::size_t>(channels),
                                             std::vector<float>(kMaxFrames, 0.25f));
     std::vector<float*> pointers;
+    pointers.reserve(buffers.size());
     for (auto& channel : buffers)
         pointers.push_back(channel.data());
 
@@ -35,9 +36,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (!bytes.empty()) std::memcpy(event->data, bytes.data(), bytes.size());
             events.push_back(std::move(event));
         }
-        // The header and exactly `count` pointers (the record declares two places).
+        // The header and exactly `count` pointer places (the record declares two).
+        constexpr std::size_t kPlace = (sizeof(VstEvents) - offsetof(VstEvents, events)) / 2;
         const std::size_t listSize =
-            offsetof(VstEvents, events) + sizeof(VstEvent*) * static_cast<std::size_t>(count);
+            offsetof(VstEvents, events) + kPlace * static_cast<std::size_t>(count);
         std::vector<unsigned char> storage(std::max(listSize, sizeof(VstEvents)));
         auto* list = reinterpret_cast<VstEvents*>(storage.data());
         list->numEvents = count;
