@@ -16,6 +16,11 @@ target_compile_options(qt_flags INTERFACE
     # Strict IEEE arithmetic: the NaN and infinity rules and the bit-exact unity path depend on it,
     # and contracted multiply-adds would make targets disagree.
     -fno-fast-math -ffp-contract=off)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    # clang (the fuzz build) does not know GCC's loop pragmas (ivdep), which only hint, and
+    # counts the editor's members as unused while the editor path is not built.
+    target_compile_options(qt_flags INTERFACE -Wno-unknown-pragmas -Wno-unused-private-field)
+endif()
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(i.86|x86)$" OR QT_TARGET_X86)
     # 32-bit x86: doubles in SSE2 registers (x87 would keep 80-bit intermediates), and a stack
     # realigned at every entry because 32-bit hosts may call with 4-byte alignment.
@@ -39,8 +44,23 @@ function(qt_add_plugin name)
         target_link_options(${name} PRIVATE -static)
     else()
         target_link_options(${name} PRIVATE
-            -Wl,--no-undefined
             -Wl,--version-script=${PROJECT_SOURCE_DIR}/cmake/exports.map)
+        if(NOT (QT_SANITIZE AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang"))
+            # clang links the sanitizer runtime into executables only: a sanitized library
+            # leaves its symbols to the host program.
+            target_link_options(${name} PRIVATE -Wl,--no-undefined)
+        endif()
+        if(NOT QT_SANITIZE)
+            # The C++ runtime and libgcc go inside the library, so that it needs only the C
+            # library, the maths library and the loader, and loads on distributions whose
+            # libstdc++ is older than the compiler's. The version script keeps their symbols
+            # local. Sanitizer builds keep the shared runtime: their allocator and the tests'
+            # replaced operator new must see the library's allocations. Dropping the unused
+            # sections of the runtime also drops its newest C library needs (arc4random of
+            # std::random_device, 2.36).
+            target_link_options(${name} PRIVATE -static-libstdc++ -static-libgcc
+                                -Wl,--gc-sections)
+        endif()
         set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS
                      ${PROJECT_SOURCE_DIR}/cmake/exports.map)
     endif()

@@ -94,8 +94,11 @@ bool CVeST::getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text)
 
 VstInt32 CVeST::processEvents(VstEvents* events) {
     if (events == nullptr) return 0;
+    // The record declares two places; the host makes the array numEvents long. Indexing the
+    // declared array past its second place is undefined, so the list is read through a pointer.
+    VstEvent* const* list = events->events;
     for (VstInt32 i = 0; i < events->numEvents; ++i) {
-        const VstEvent* event = events->events[i];
+        const VstEvent* event = list[i];
         if (event == nullptr || event->type != kVstMidiType) continue;
         VstMidiEvent& slot = m_midiRing[m_midiWriteIndex];
         std::memcpy(&slot, event, sizeof slot);

@@ -9,11 +9,13 @@
 #      arithmetic, record layouts as compile-time assertions); this kernel cannot run 32-bit
 #      programs
 #   4. Windows x64: the same test programs, run under wine64
+#   5. the libFuzzer targets (clang, sanitizers), 20 s each from the committed seeds
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/lib/checks.sh
 require_toolchains
 require_wine
+require_fuzzing
 
 jobs=$(nproc)
 stage() { printf '\n===== %s\n' "$*"; }
@@ -42,5 +44,8 @@ export QT_WINEPREFIX=${QT_WINEPREFIX:-$PWD/build-windows-x64/wine-prefix}
 trap 'WINEPREFIX=$QT_WINEPREFIX /usr/lib/wine/wineserver64 -k >/dev/null 2>&1 || true' EXIT
 build_and_test build-windows-x64 -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-x86_64.cmake
+
+stage "Fuzzing, 20 s per target (clang, AddressSanitizer and UndefinedBehaviorSanitizer)"
+tools/fuzz.sh --seconds 20
 
 stage "all stages passed"

@@ -25,3 +25,9 @@ require_toolchains() {
 require_wine() {
     [[ -x /usr/lib/wine/wine64 ]] || missing_tool "wine64 (/usr/lib/wine/wine64)" wine64
 }
+
+require_fuzzing() {
+    command -v clang++-14 >/dev/null || missing_tool clang++-14 clang-14
+    compgen -G '/usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a' >/dev/null ||
+        missing_tool "the libFuzzer runtime" libclang-rt-14-dev
+}

@@ -159,7 +159,8 @@ Command parseCommandLine(const std::vector<std::string>& args) {
     if (command == "info") return parseInfo(cursor);
     if (command == "process") return parseProcess(cursor);
     if (command == "gen") return parseGen(cursor);
-    throw UsageError("unknown command " + quote(command) + " (info, process, gen or --help)");
+    throw UsageError("unknown command " + quote(command) +
+                     " (info, process, gen, validate or --help)");
 }
 
 std::string usageText() {
@@ -170,6 +171,7 @@ usage:
   plughost process PLUGIN -i IN -o OUT [--param SETTING]... [--block N] [--precision 32|64]
                    [--state FILE] [--save-state FILE] [--verbose]
   plughost gen -o FILE [--channels N] [--seconds S] [--rate R]
+  plughost validate PLUGIN [--level 1..10] [--only NAME] [--json FILE] [--seconds S]
   plughost --help
 
 info     Loads the plug-in library and prints its name, vendor, version, unique id, inputs
@@ -210,6 +212,9 @@ gen      Writes a test signal: channel k (counted from 1) carries a sine of 220*
   --channels N          channel count (default 8)
   --seconds S           length (default 4)
   --rate R              sample rate in Hz (default 48000)
+
+validate Judges the plug-in library by a suite of checks, each in a process of its own;
+         see plughost validate --help.
 
 Output and state files are written under a temporary name and renamed when complete:
 a failed run leaves none behind. A progress bar appears on standard error when it is a

@@ -5,6 +5,7 @@
 #include "Failure.h"
 #include "SignalCleanup.h"
 #include "editor/EditorCommand.h"
+#include "validate/Validate.h"
 
 #include <cstdio>
 #include <exception>
@@ -18,6 +19,8 @@ int main(int argc, char** argv) {
     installSignalCleanup();
     if (argc > 1 && std::string(argv[1]) == "editor")
         return runEditorCommand(std::vector<std::string>(argv + 2, argv + argc));
+    if (argc > 1 && std::string(argv[1]) == "validate")
+        return validate::runValidateCommand(std::vector<std::string>(argv + 2, argv + argc));
     try {
         const Command command = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
         std::visit(

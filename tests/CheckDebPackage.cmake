@@ -1,0 +1,54 @@
+# SPDX-License-Identifier: MIT
+# cmake -DBUILD_DIR=<build> -DVERSION=<x.y.z> -DPLUGIN=<built .so> -DSCRATCH=<folder>
+#       -P CheckDebPackage.cmake
+# Makes the Debian package of a build with cpack and checks its name, fields and contents: the
+# plug-in (the same bytes as built) in /usr/lib/vst, plughost in /usr/bin, nothing else.
+file(REMOVE_RECURSE ${SCRATCH})
+file(MAKE_DIRECTORY ${SCRATCH})
+execute_process(COMMAND ${CMAKE_CPACK_COMMAND} -G DEB --config ${BUILD_DIR}/CPackConfig.cmake
+                        -B ${SCRATCH}
+                OUTPUT_VARIABLE output ERROR_VARIABLE output RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "cpack failed:\n${output}")
+endif()
+set(deb ${SCRATCH}/qualtrevin-trimmer_${VERSION}_amd64.deb)
+if(NOT EXISTS ${deb})
+    file(GLOB made ${SCRATCH}/*.deb)
+    message(FATAL_ERROR "no ${deb}; cpack made: ${made}")
+endif()
+
+execute_process(COMMAND dpkg-deb -f ${deb} Package Version Architecture Depends
+                OUTPUT_VARIABLE fields RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "dpkg-deb cannot read ${deb}")
+endif()
+foreach(expected "Package: qualtrevin-trimmer" "Version: ${VERSION}" "Architecture: amd64")
+    string(FIND "${fields}" "${expected}" at)
+    if(at EQUAL -1)
+        message(FATAL_ERROR "${deb} lacks '${expected}':\n${fields}")
+    endif()
+endforeach()
+if(NOT fields MATCHES "Depends:[^\n]*libc6" OR NOT fields MATCHES "Depends:[^\n]*libsndfile1")
+    message(FATAL_ERROR "${deb} does not depend on libc6 and libsndfile1:\n${fields}")
+endif()
+
+execute_process(COMMAND dpkg-deb -c ${deb} OUTPUT_VARIABLE listing RESULT_VARIABLE rc)
+string(REGEX MATCHALL "\\./[^\n]*[^/\n]\n" files "${listing}")
+set(names "")
+foreach(row IN LISTS files)
+    string(STRIP "${row}" row)
+    list(APPEND names ${row})
+endforeach()
+list(SORT names)
+if(NOT "${names}" STREQUAL "./usr/bin/plughost;./usr/lib/vst/qualtrevin_trimmer.so")
+    message(FATAL_ERROR "${deb} holds ${names}")
+endif()
+
+execute_process(COMMAND dpkg-deb -x ${deb} ${SCRATCH}/root RESULT_VARIABLE rc)
+file(SHA256 ${PLUGIN} built)
+file(SHA256 ${SCRATCH}/root/usr/lib/vst/qualtrevin_trimmer.so packaged)
+if(NOT built STREQUAL packaged)
+    message(FATAL_ERROR "the packaged plug-in differs from the built one")
+endif()
+file(REMOVE_RECURSE ${SCRATCH})
+message(STATUS "${deb}: ${names}")

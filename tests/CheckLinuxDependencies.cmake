@@ -1,0 +1,50 @@
+# SPDX-License-Identifier: MIT
+# cmake -DLIBRARY=<.so> -DREADELF=<readelf> -DMAX_GLIBC=<2.x> -P CheckLinuxDependencies.cmake
+# Fails unless the library needs only the C library, the maths library and the loader, asks
+# for no C++ runtime or libgcc symbol version, and for no C library version above MAX_GLIBC
+# (the oldest C library the README promises).
+set(allowed libc.so.6 libm.so.6 ld-linux-x86-64.so.2)
+execute_process(COMMAND ${READELF} --dynamic --version-info --wide ${LIBRARY}
+                OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "readelf failed on ${LIBRARY}")
+endif()
+
+string(REGEX MATCHALL "\\(NEEDED\\)[^\n]*\\[[^]\n]+\\]" needed_rows "${dump}")
+if(NOT needed_rows)
+    message(FATAL_ERROR "${LIBRARY} shows no NEEDED entries")
+endif()
+set(needed "")
+foreach(row IN LISTS needed_rows)
+    string(REGEX REPLACE ".*\\[([^]]+)\\]$" "\\1" name "${row}")
+    list(APPEND needed ${name})
+    list(FIND allowed ${name} found)
+    if(found EQUAL -1)
+        message(FATAL_ERROR "${LIBRARY} needs ${name} (all: ${needed_rows})")
+    endif()
+endforeach()
+
+# Version needs: "Name: GLIBC_2.14  Flags: none  Version: 3" under .gnu.version_r.
+string(FIND "${dump}" ".gnu.version_r" at)
+if(at EQUAL -1)
+    message(FATAL_ERROR "${LIBRARY} has no version needs section")
+endif()
+string(SUBSTRING "${dump}" ${at} -1 needs)
+string(REGEX MATCHALL "Name: [A-Za-z_]+[0-9.]*" version_rows "${needs}")
+set(highest 0)
+set(versions "")
+foreach(row IN LISTS version_rows)
+    string(REGEX REPLACE "^Name: " "" version "${row}")
+    list(APPEND versions ${version})
+    if(NOT version MATCHES "^GLIBC_[0-9.]+$")
+        message(FATAL_ERROR "${LIBRARY} needs symbol version ${version}")
+    endif()
+    string(REGEX REPLACE "^GLIBC_" "" number "${version}")
+    if(number VERSION_GREATER highest)
+        set(highest ${number})
+    endif()
+endforeach()
+if(highest VERSION_GREATER MAX_GLIBC)
+    message(FATAL_ERROR "${LIBRARY} needs GLIBC_${highest}, above ${MAX_GLIBC} (${versions})")
+endif()
+message(STATUS "${LIBRARY} needs ${needed}; newest C library version GLIBC_${highest}")
