@@ -31,7 +31,7 @@ PlatformBitmap::~PlatformBitmap() {
 
 CBitmap::CBitmap(const CResourceDescription& description) : m_description(description) {
     GDIPlusGlobals::enter();
-    loadFromResource(description);
+    CBitmap::loadFromResource(description);
 }
 
 CBitmap::CBitmap(CFrame* /*frame*/, double width, double height)
@@ -62,7 +62,7 @@ CBitmap::CBitmap(platform::ImageHandle source) {
 }
 
 CBitmap::~CBitmap() {
-    dispose();
+    CBitmap::dispose();
     GDIPlusGlobals::exit();
 }
 
@@ -95,7 +95,7 @@ void CBitmap::forget() {
 }
 
 bool CBitmap::loadFromResource(const CResourceDescription& description) {
-    dispose();
+    CBitmap::dispose();
     auto& b = backend();
     const platform::ResourceName name = resourceName(description);
     platform::ResourceBytes bytes;

@@ -50,8 +50,7 @@ CFontDesc::CFontDesc(const char* name, double size, std::int32_t style)
     : m_name(copyText(name)), m_size(size), m_style(style) {}
 
 CFontDesc::CFontDesc(const CFontDesc& other)
-    : CBaseObject(), m_name(copyText(other.m_name.get())), m_size(other.m_size),
-      m_style(other.m_style) {}
+    : m_name(copyText(other.m_name.get())), m_size(other.m_size), m_style(other.m_style) {}
 
 CFontDesc::~CFontDesc() {
     freePlatformFont();

@@ -70,7 +70,7 @@ void CFrame::createWindow() {
     }
     m_window = b.createFrameWindow(m_parentWindow, trunc32(m_size.getWidth()),
                                    trunc32(m_size.getHeight()), g_osMajorVersion >= 6, this);
-    setDropActive(true);
+    CFrame::setDropActive(true);
 }
 
 CFrame::~CFrame() {
@@ -80,8 +80,8 @@ CFrame::~CFrame() {
         m_modalView = nullptr;
         CViewContainer::removeView(modal, false);
     }
-    setCursor(0);
-    setDropActive(false);
+    CFrame::setCursor(0);
+    CFrame::setDropActive(false);
     m_parentFrame = nullptr;
     m_modalView = nullptr;
     m_focusView = nullptr;
@@ -465,6 +465,7 @@ void CFrame::paint(const platform::WindowMessage& message) {
         m_backBuffer->getBitmap()->draw(screen, update, update.getTopLeft());
         screen->release();
     } else {
+        // NOLINTNEXTLINE(clang-analyzer-cplusplus.NewDelete): drawRect took its own reference
         context->release();
     }
 }
@@ -527,7 +528,9 @@ platform::MessageAnswer CFrame::handleWindowMessage(const platform::WindowMessag
         platform::RectI window;
         if (m_window) b.getWindowRect(m_window, window);
         const CCoordPoint where(message.point.x - window.left, message.point.y - window.top);
-        const auto distance = static_cast<float>(message.wheelDelta / kWheelDeltaPerNotch);
+        // Whole notches only, truncated towards zero.
+        const std::int32_t notches = message.wheelDelta / kWheelDeltaPerNotch;
+        const auto distance = static_cast<float>(notches);
         onWheel(where, distance, flags);
         answer.forwardToDefault = true;
         break;

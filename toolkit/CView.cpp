@@ -16,7 +16,7 @@ const char* const kMsgOldFocusView = "kMsgOldFocusView";
 CView::CView(const CCoordRect& size) : m_size(size), m_mouseableArea(size) {}
 
 CView::CView(const CView& other)
-    : CBaseObject(), m_size(other.m_size), m_mouseableArea(other.m_mouseableArea),
+    : m_size(other.m_size), m_mouseableArea(other.m_mouseableArea),
       m_mouseEnabled(other.m_mouseEnabled), m_transparency(other.m_transparency),
       m_wantsFocus(other.m_wantsFocus), m_autosizeFlags(other.m_autosizeFlags),
       m_background(other.m_background) {

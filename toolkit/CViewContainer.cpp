@@ -33,15 +33,16 @@ CViewContainer::CViewContainer(const CViewContainer& other)
     : CView(other), m_backgroundColor(other.m_backgroundColor),
       m_backgroundOffset(other.m_backgroundOffset), m_drawInOffscreen(other.m_drawInOffscreen) {
     for (CView* child : other.m_children)
-        addView(child->newCopy());
+        CViewContainer::addView(child->newCopy());
 }
 
 CViewContainer::~CViewContainer() {
     // Every child loses both the container's and its creator's reference.
     for (CView* child : m_children) {
         if (m_attached) child->removed(this);
+        // The creator's reference, then the container's (a child holds at least both).
         child->release();
-        child->release();
+        child->release(); // NOLINT(clang-analyzer-cplusplus.NewDelete)
     }
     m_children.clear();
     if (m_offscreen) m_offscreen->release();
@@ -89,7 +90,8 @@ void CViewContainer::detachChild(CView* view, bool release, bool tellInvalid) {
     if (m_parentFrame) m_parentFrame->onViewRemoved(view);
     if (m_attached) view->removed(this);
     m_children.erase(std::find(m_children.begin(), m_children.end(), view));
-    if (release) view->release();
+    if (release) view->release(); // the caller's reference
+    // NOLINTNEXTLINE(clang-analyzer-cplusplus.NewDelete): the container's own reference
     view->release();
 }
 

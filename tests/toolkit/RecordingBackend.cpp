@@ -96,6 +96,7 @@ Handle RecordingBackend::make(const std::string& kind) {
     m_nextHandle += 0x10;
     m_names[id] = kind + std::to_string(++m_kindCounters[kind]);
     ++live[kind];
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): a fake handle, never dereferenced
     return reinterpret_cast<Handle>(id);
 }
 

@@ -210,21 +210,21 @@ public:
     platform::WindowHandle createFrameWindow(platform::WindowHandle parent, std::int32_t width,
                                              std::int32_t height, bool composited,
                                              platform::WindowMessageSink* sink) override;
-    void clearWindowUserData(platform::WindowHandle window) override;
-    void destroyWindow(platform::WindowHandle window) override;
-    void invalidateRect(platform::WindowHandle window, const platform::RectI& rect,
+    void clearWindowUserData(platform::WindowHandle handle) override;
+    void destroyWindow(platform::WindowHandle handle) override;
+    void invalidateRect(platform::WindowHandle handle, const platform::RectI& rect,
                         bool erase) override;
-    void setCapture(platform::WindowHandle window) override;
+    void setCapture(platform::WindowHandle handle) override;
     void releaseCapture() override;
-    bool requestMouseLeaveNotice(platform::WindowHandle window) override;
-    platform::WindowHandle getParent(platform::WindowHandle window) override;
-    std::u16string getClassName(platform::WindowHandle window) override;
-    bool getWindowRect(platform::WindowHandle window, platform::RectI& rect) override;
-    bool setWindowSize(platform::WindowHandle window, std::int32_t width,
+    bool requestMouseLeaveNotice(platform::WindowHandle handle) override;
+    platform::WindowHandle getParent(platform::WindowHandle handle) override;
+    std::u16string getClassName(platform::WindowHandle handle) override;
+    bool getWindowRect(platform::WindowHandle handle, platform::RectI& rect) override;
+    bool setWindowSize(platform::WindowHandle handle, std::int32_t width,
                        std::int32_t height) override;
     void mapWindowPoints(platform::WindowHandle from, platform::WindowHandle to,
                          platform::PointI* points, std::int32_t count) override;
-    std::uint32_t getWindowStyle(platform::WindowHandle window) override;
+    std::uint32_t getWindowStyle(platform::WindowHandle handle) override;
     platform::CursorHandle getCursor() override;
     void setCursor(platform::CursorHandle handle) override;
     void setSystemCursor(std::int32_t shape) override;
@@ -240,8 +240,8 @@ public:
     bool takeLeftButtonDownMessage() override;
     std::int32_t oleInitialize() override;
     void oleUninitialize() override;
-    bool registerDropTarget(platform::WindowHandle window, platform::DropEvents* events) override;
-    void revokeDropTarget(platform::WindowHandle window) override;
+    bool registerDropTarget(platform::WindowHandle handle, platform::DropEvents* events) override;
+    void revokeDropTarget(platform::WindowHandle handle) override;
 
 private:
     platform::Status status(const std::string& operation);

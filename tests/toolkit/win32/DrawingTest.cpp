@@ -214,6 +214,42 @@ TEST_F(DrawingTest, AMissingFamilyMeasuresZeroAndDrawsNothing) {
     missing->release();
 }
 
+TEST_F(DrawingTest, TextAtAPointStandsOnItsBaseLine) {
+    COffscreenContext* context = makeContext(100, 60);
+    context->setFont(kFontBig); // 14 pixels
+    context->setFontColor(kBlackCColor);
+    context->drawString("Hx", CCoordPoint(10, 40), false);
+    const Lit text = lit(context, kWhite);
+    EXPECT_GT(text.count, 10);
+    EXPECT_GE(text.left, 10);
+    // The layout box starts one font height (about 16 pixels for 14-pixel Arial) above the
+    // base line + 1, so the glyphs lie within that band.
+    EXPECT_LE(text.bottom, 41);
+    EXPECT_GE(text.top, 40 + 1 - 18);
+    EXPECT_LT(text.top, 40 - 5) << "capitals reach well above the base line";
+    context->release();
+}
+
+TEST_F(DrawingTest, ADottedLineHasGapsAndAFilledEllipseStaysInsideItsBox) {
+    COffscreenContext* context = makeContext(50, 30);
+    context->setFrameColor(kBlackCColor);
+    context->setLineStyle(kLineDotted);
+    context->moveTo(CCoordPoint(0, 0));
+    context->lineTo(CCoordPoint(40, 0));
+    int dots = 0;
+    for (int x = 0; x <= 40; ++x)
+        dots += pixel(context, x, 0) != kWhite ? 1 : 0;
+    EXPECT_GT(dots, 5);
+    EXPECT_LT(dots, 35);
+    context->setFillColor(kRed);
+    context->drawEllipse(CCoordRect(10, 5, 30, 25), kDrawFilled);
+    EXPECT_EQ(pixel(context, 20, 15), 0xFFFF0000u);
+    EXPECT_EQ(pixel(context, 10, 5), kWhite) << "corners of the box stay empty";
+    EXPECT_EQ(pixel(context, 29, 24), kWhite);
+    EXPECT_EQ(pixel(context, 30, 15), kWhite) << "width is one less than the box";
+    context->release();
+}
+
 // A scene with every primitive, text and a bitmap, saved for people to look at and as the
 // reference other back ends are compared with.
 TEST_F(DrawingTest, ReferenceSceneIsWrittenAsPng) {

@@ -17,6 +17,20 @@ HMODULE testResources() {
     return module;
 }
 
+HWND makeHostWindow(int x, int y, int width, int height) {
+    static const bool registered = [] {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"QtToolkitTestHost";
+        return RegisterClassW(&windowClass) != 0;
+    }();
+    if (!registered) return nullptr;
+    return CreateWindowExW(0, L"QtToolkitTestHost", L"host",
+                           WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, x, y, width, height, nullptr,
+                           nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
 GdiplusSession::GdiplusSession() {
     m_ok = VSTGUI::platform::backend().startup(m_token) == VSTGUI::platform::kOk;
 }

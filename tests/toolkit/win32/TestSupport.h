@@ -15,6 +15,9 @@ namespace toolkit_test {
 // The library carrying the "DATA" resource TESTIMAGE (a 7 x 5 PNG), loaded once.
 HMODULE testResources();
 
+// A visible top-level window standing in for the host's editor window.
+HWND makeHostWindow(int x, int y, int width, int height);
+
 // GDI+ started through the back end for the lifetime of the object.
 class GdiplusSession {
 public:

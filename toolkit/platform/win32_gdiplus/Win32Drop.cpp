@@ -245,8 +245,9 @@ bool Win32Backend::registerDropTarget(WindowHandle window, DropEvents* events) {
     const auto hwnd = reinterpret_cast<HWND>(window);
     auto* target = new DropTarget(events);
     if (FAILED(RegisterDragDrop(hwnd, target))) {
+        // Release deletes the target: this was its only reference.
         target->Release();
-        return false;
+        return false; // NOLINT(clang-analyzer-cplusplus.NewDeleteLeaks)
     }
     forgetTarget(hwnd);
     registeredTargets()[hwnd] = target; // our reference goes with the revocation

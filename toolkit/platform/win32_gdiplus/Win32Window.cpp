@@ -25,7 +25,9 @@ WindowHandle handleOf(HWND window) {
 }
 
 WindowMessageSink* sinkOf(HWND window) {
-    return reinterpret_cast<WindowMessageSink*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    // The user data holds the pointer stored by createFrameWindow (or 0).
+    return reinterpret_cast<WindowMessageSink*>( // NOLINT(performance-no-int-to-ptr)
+        GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
 // Signed 16-bit halves of a message's point word.
