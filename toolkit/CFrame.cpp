@@ -111,6 +111,9 @@ bool CFrame::buttonsSwapped() {
 // ---- simple services --------------------------------------------------------------------
 
 void CFrame::idle() {
+    if (!m_open) return;
+    // Input and exposures first, so that what they mark dirty is redrawn in the same tick.
+    backend().processPendingEvents();
     if (m_open) updateDirtyViews();
 }
 

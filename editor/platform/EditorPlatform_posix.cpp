@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "EditorPlatform.h"
 
+#include "toolkit/platform/ToolkitBackend.h"
+
 #include <ctime>
 
 namespace editor_platform {
@@ -12,7 +14,10 @@ void sleepMilliseconds(std::uint32_t milliseconds) noexcept {
     }
 }
 
-// No native window system here: a frame's views are painted by whoever draws the frame.
-void dispatchOnePendingPaint() noexcept {}
+// The toolkit's back end reads its window-system events itself: handling them paints the
+// exposures that are waiting.
+void dispatchOnePendingPaint() noexcept {
+    VSTGUI::platform::backend().processPendingEvents();
+}
 
 } // namespace editor_platform

@@ -413,6 +413,11 @@ public:
     // If a left-button-down message is waiting for this thread, removes it (no yield) and
     // answers true.
     virtual bool takeLeftButtonDownMessage() = 0;
+    // Handles every window-system event waiting for the toolkit's own connection (exposures,
+    // input, drops) and paints what is waiting to be painted. Only a back end that reads its
+    // events itself needs it; where the system delivers messages to the window procedure
+    // through the host's own message loop there is nothing to do.
+    virtual void processPendingEvents() {}
 
     // -- OLE and drop registration --
     virtual std::int32_t oleInitialize() = 0; // the HRESULT

@@ -205,6 +205,21 @@ TEST_F(X11FrameTest, ButtonsWheelAndModifiersArriveWithTheToolkitFlags) {
     frame->release();
 }
 
+TEST_F(X11FrameTest, TheIdleOfACleanFrameHandlesWaitingInput) {
+    RecordingView* view = nullptr;
+    CFrame* frame = openFrame(view);
+    pump();
+    ASSERT_FALSE(frame->isDirty());
+    view->events.clear();
+    sendButton(windowOf(frame), true, Button1, 30, 40, 0, 2000);
+    XSync(m_display, False);
+    frame->idle(); // nothing is dirty: only the idle's own event handling can deliver the press
+    ASSERT_EQ(view->events.size(), 1u);
+    EXPECT_EQ(view->events[0].kind, Event::down);
+    EXPECT_EQ(view->events[0].where, CCoordPoint(30, 40));
+    frame->release();
+}
+
 TEST_F(X11FrameTest, ASecondPressSoonAndCloseIsADoubleClickAndAThirdIsNot) {
     RecordingView* view = nullptr;
     CFrame* frame = openFrame(view);

@@ -14,10 +14,10 @@
 // Windows: the handles of windows are X window ids. One display connection serves every frame
 // of the process; the first registration of the frame window class opens it and the last
 // unregistration closes it. X delivers events only to whoever reads the connection, so
-// `processEvents` must run on the frame's thread at every idle tick: it handles every pending
-// event of the connection (exposures, buttons, motion, leaving, drops) and then paints what is
-// waiting to be painted. `invalidateRect` runs it too, so a host's idle that finds dirty views
-// also gets its input handled.                                                       [ui]
+// `processEvents` runs on the frame's thread at every idle tick of a frame (and for the editor's
+// one pending paint): it handles every pending event of the connection (exposures, buttons,
+// motion, leaving, drops) and then paints what is waiting to be painted. `invalidateRect` runs
+// it too.                                                       [ui]
 #pragma once
 
 #include "toolkit/platform/ToolkitBackend.h"
@@ -152,6 +152,7 @@ public:
     std::uint32_t messageTime() override;
     std::uint32_t doubleClickTime() override;
     bool takeLeftButtonDownMessage() override;
+    void processPendingEvents() override;
 
     std::int32_t oleInitialize() override;
     void oleUninitialize() override;

@@ -430,6 +430,10 @@ void X11Backend::destroyWindow(WindowHandle window) {
     s.windows.erase(frame->id);
 }
 
+void X11Backend::processPendingEvents() {
+    processEvents();
+}
+
 void X11Backend::invalidateRect(WindowHandle window, const RectI& rect, bool /*erase*/) {
     FrameWindow* frame = frameOf(xid(window));
     if (!frame) return;
