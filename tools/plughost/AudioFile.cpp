@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <filesystem>
 #include <sndfile.h>
 
@@ -26,7 +27,59 @@ std::string sndfileError(SNDFILE* file) {
     return reason;
 }
 
+int bytesPerSample(int format) {
+    switch (format & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_PCM_U8:
+        return 1;
+    case SF_FORMAT_PCM_16:
+        return 2;
+    case SF_FORMAT_PCM_24:
+        return 3;
+    case SF_FORMAT_PCM_32:
+    case SF_FORMAT_FLOAT:
+        return 4;
+    case SF_FORMAT_DOUBLE:
+        return 8;
+    default:
+        return 0;
+    }
+}
+
+// The number after marker in libsndfile's log of the header it parsed, or -1.
+std::int64_t loggedNumber(const std::string& log, const std::string& marker) {
+    const auto at = log.find(marker);
+    if (at == std::string::npos) return -1;
+    std::int64_t value = 0;
+    const char* begin = log.data() + at + marker.size();
+    const auto [next, error] = std::from_chars(begin, log.data() + log.size(), value);
+    return error == std::errc() && next != begin ? value : -1;
+}
+
+// libsndfile notes a data chunk longer than the file ("data : 15360000 (should be 4988)" for
+// WAV, the 'COMM' frame count for AIFF) in its log and carries on with what is there.
+std::int64_t headerFrames(SNDFILE* file, int format, int channels, std::int64_t frames) {
+    std::string log(16384, '\0');
+    sf_command(file, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size()));
+    log.resize(log.find('\0'));
+    const std::int64_t commFrames = loggedNumber(log, "Frame count read from 'COMM' chunk (");
+    if (commFrames > frames) return commFrames;
+    const auto data = log.find("\ndata : ");
+    const int frameBytes = bytesPerSample(format) * channels;
+    if (data != std::string::npos && log.find("(should be", data) != std::string::npos &&
+        frameBytes > 0) {
+        const std::int64_t bytes = loggedNumber(log.substr(data), "data : ");
+        if (bytes / frameBytes > frames) return bytes / frameBytes;
+    }
+    return frames;
+}
+
 } // namespace
+
+bool OutputFormat::integer() const {
+    const int samples = sndfileFormat & SF_FORMAT_SUBMASK;
+    return samples != SF_FORMAT_FLOAT && samples != SF_FORMAT_DOUBLE;
+}
 
 OutputFormat outputFormatFor(const std::string& path) {
     const std::string extension = lowerExtension(path);
@@ -58,6 +111,7 @@ AudioReader::AudioReader(const std::string& path) : m_path(path) {
     m_sampleRate = info.samplerate;
     m_format = info.format;
     m_frames = info.frames;
+    m_announcedFrames = headerFrames(m_file, m_format, info.channels, m_frames);
     if (m_channels <= 0 || m_sampleRate <= 0) {
         sf_close(m_file);
         m_file = nullptr;
@@ -107,8 +161,8 @@ std::int64_t AudioReader::read(double* interleaved, std::int64_t frames) {
 // Writing
 
 AudioWriter::AudioWriter(const std::string& path, const OutputFormat& format, int channels,
-                         int sampleRate)
-    : m_pending(path),
+                         int sampleRate, bool replaceReadOnly)
+    : m_pending(path, replaceReadOnly),
       m_floatSamples((format.sndfileFormat & SF_FORMAT_SUBMASK) == SF_FORMAT_FLOAT),
       m_channels(channels) {
     SF_INFO info{};

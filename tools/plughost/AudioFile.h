@@ -17,6 +17,8 @@ namespace plughost {
 struct OutputFormat {
     int sndfileFormat = 0;
     const char* description = "";
+    // Integer samples hold values up to full scale only; anything beyond is clipped.
+    bool integer() const;
 };
 
 // The format for an output path: .wav (32-bit float; larger than 4 GiB becomes RF64), .aif or
@@ -34,6 +36,9 @@ public:
     int channels() const { return m_channels; }
     int sampleRate() const { return m_sampleRate; }
     std::int64_t frames() const { return m_frames; }
+    // The frame count the file's header announces. libsndfile counts only the frames a cut-off
+    // WAV or AIFF file still holds; this is what the header promised, for telling the user.
+    std::int64_t announcedFrames() const { return m_announcedFrames; }
     std::string formatDescription() const;
 
     // Reads up to frames frames into interleaved; answers how many were read (0 at the end).
@@ -48,13 +53,16 @@ private:
     int m_sampleRate = 0;
     int m_format = 0;
     std::int64_t m_frames = 0;
+    std::int64_t m_announcedFrames = 0;
 };
 
 class AudioWriter {
 public:
     // Starts a pending output file; throws Failure (for instance when the format cannot hold
     // that many channels).
-    AudioWriter(const std::string& path, const OutputFormat& format, int channels, int sampleRate);
+    // replaceReadOnly: see PendingFile.
+    AudioWriter(const std::string& path, const OutputFormat& format, int channels, int sampleRate,
+                bool replaceReadOnly = false);
     ~AudioWriter();
     AudioWriter(const AudioWriter&) = delete;
     AudioWriter& operator=(const AudioWriter&) = delete;

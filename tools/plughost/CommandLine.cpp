@@ -77,6 +77,16 @@ double positiveNumber(const std::string& text, const std::string& option, double
     return value;
 }
 
+double tailSeconds(const std::string& text) {
+    double value = -1.0;
+    const auto [next, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || next != text.data() + text.size() || !(value >= 0.0) ||
+        value > kMaxTailSeconds)
+        throw UsageError("--tail " + quote(text) + ": expected seconds from 0 to " +
+                         std::to_string(static_cast<long>(kMaxTailSeconds)) + ", or auto");
+    return value;
+}
+
 void setPlugin(std::string& plugin, const ArgumentCursor& cursor) {
     if (cursor.isOption()) cursor.unknown();
     if (!plugin.empty()) cursor.unknown();
@@ -99,6 +109,8 @@ ProcessOptions parseProcess(ArgumentCursor& cursor) {
     ProcessOptions options;
     while (cursor.next()) {
         if (cursor.is("-i", "--input")) {
+            if (!options.input.empty())
+                throw UsageError("process: -i is given twice; one run reads one input file");
             options.input = cursor.value();
         } else if (cursor.is("-o", "--output")) {
             options.output = cursor.value();
@@ -115,6 +127,13 @@ ProcessOptions parseProcess(ArgumentCursor& cursor) {
             options.stateIn = cursor.value();
         } else if (cursor.is(nullptr, "--save-state")) {
             options.stateOut = cursor.value();
+        } else if (cursor.is(nullptr, "--tail")) {
+            const std::string value = cursor.value();
+            options.tailAuto = value == "auto";
+            options.tailSeconds = options.tailAuto ? 0.0 : tailSeconds(value);
+        } else if (cursor.is("-f", "--force")) {
+            cursor.noInlineValue();
+            options.force = true;
         } else if (cursor.is("-v", "--verbose")) {
             cursor.noInlineValue();
             options.verbose = true;
@@ -154,6 +173,7 @@ Command parseCommandLine(const std::vector<std::string>& args) {
     const std::string& command = args[0];
     for (const std::string& arg : args)
         if (arg == "-h" || arg == "--help") return HelpRequest{};
+    if (command == "--version" || command == "version") return VersionRequest{};
     if (command == "help") return HelpRequest{};
     ArgumentCursor cursor(args, command);
     if (command == "info") return parseInfo(cursor);
@@ -162,22 +182,29 @@ Command parseCommandLine(const std::vector<std::string>& args) {
     throw UsageError("unknown command " + quote(command) + " (info, process, gen or --help)");
 }
 
+std::string versionText() {
+    return std::string("plughost ") + PLUGHOST_VERSION + "\n";
+}
+
 std::string usageText() {
     return R"(plughost: runs a VST 2.4 plug-in offline over audio files
 
 usage:
   plughost info PLUGIN
   plughost process PLUGIN -i IN -o OUT [--param SETTING]... [--block N] [--precision 32|64]
-                   [--state FILE] [--save-state FILE] [--verbose]
+                   [--state FILE] [--save-state FILE] [--tail SECONDS|auto] [--force]
+                   [--verbose]
   plughost gen -o FILE [--channels N] [--seconds S] [--rate R]
-  plughost --help
+  plughost --help | --version
 
 info     Loads the plug-in library and prints its name, vendor, version, unique id, inputs
          and outputs, flags, answers to the usual capability questions, and a table of its
          parameters (index, name, label, display text, normalised value).
 
 process  Runs the plug-in over IN, writes its outputs to OUT and prints the peak and RMS
-         level of every channel before and after, in dBFS.
+         level of every channel before and after, in dBFS. The plug-in runs at IN's sample
+         rate. Its delay (latency) is taken out: output frame k lines up with input frame
+         k, and OUT is as long as IN plus the tail.
   -i, --input IN        audio file to read: WAV, AIFF, FLAC or anything else libsndfile
                         reads, any channel count. Its channels go to the plug-in's inputs
                         in order; inputs the file lacks get silence, and file channels
@@ -202,6 +229,10 @@ process  Runs the plug-in over IN, writes its outputs to OUT and prints the peak
   --state FILE          restores a state file before processing (--param still applies
                         afterwards)
   --save-state FILE     saves the plug-in's state to FILE after processing
+  --tail SECONDS|auto   keeps processing silence after IN so that reverb and echo tails
+                        are kept (default 0); auto stops once the output has stayed
+                        below -120 dBFS for a second, after 30 s at most
+  -f, --force           replaces output files without write permission
   -v, --verbose         lifecycle, timing and host-call details on standard error
 
 gen      Writes a test signal: channel k (counted from 1) carries a sine of 220*k Hz at
@@ -212,7 +243,10 @@ gen      Writes a test signal: channel k (counted from 1) carries a sine of 220*
   --rate R              sample rate in Hz (default 48000)
 
 Output and state files are written under a temporary name and renamed when complete:
-a failed run leaves none behind. A progress bar appears on standard error when it is a
+a failed run leaves none behind. A file that is replaced keeps its permissions, a
+symbolic link is written through, and no output may be one of the files the run reads.
+Integer output (FLAC) cannot hold samples above 0 dBFS: they are clipped, counted and
+reported in a warning, and the level table shows what was written. A progress bar appears on standard error when it is a
 terminal and the work takes more than a second.
 Exit status: 0 done, 1 failed (one line on standard error says why), 2 bad command line.
 )";

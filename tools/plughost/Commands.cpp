@@ -9,8 +9,10 @@
 #include "Progress.h"
 #include "StateFile.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -43,6 +45,27 @@ public:
 private:
     PluginHost& m_plugin;
 };
+
+// Refuses to write a file over another one the run reads (or writes), by whatever path, link or
+// hard link the two are named.
+void refuseToOverwrite(const std::string& written, const std::string& read) {
+    if (written.empty() || read.empty()) return;
+    std::error_code error; // a file that does not exist yet is no other file
+    if (std::filesystem::equivalent(written, read, error))
+        throw UsageError("will not write " + quote(written) + ": it is the same file as " +
+                             quote(read) + ", which this run reads",
+                         false);
+}
+
+std::string channelCount(int channels) {
+    return std::to_string(channels) + (channels == 1 ? " channel" : " channels");
+}
+
+std::string seconds3(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", seconds);
+    return text;
+}
 
 std::string parameterTable(PluginHost& plugin) {
     std::string table = "index  name                      display           normalised\n";
@@ -96,18 +119,36 @@ const char* categoryName(VstIntPtr category) {
 // ---------------------------------------------------------------------------------------------
 // The processing loop
 
+struct LoopSettings {
+    int blockSize = 1024;
+    std::int64_t latency = 0;     // frames the plug-in's output lags behind its input
+    std::int64_t tailFrames = 0;  // silence processed after the input (fixed tail)
+    bool tailAuto = false;        // tail until kQuietFrames frames stay below kQuietLevel
+    std::int64_t tailCap = 0;     // longest automatic tail
+    std::int64_t quietFrames = 0; // frames below kQuietLevel that end an automatic tail
+    bool clip = false;            // the output holds no more than full scale
+};
+
+// -120 dBFS: an automatic tail ends when every channel stays below it.
+constexpr double kQuietLevel = 1e-6;
+
 struct LoopResult {
     std::vector<LevelMeter> before;
     std::vector<LevelMeter> after;
-    std::int64_t frames = 0;
+    std::vector<std::int64_t> clipped; // samples clipped to full scale, per output
+    std::int64_t frames = 0;           // input frames
+    std::int64_t written = 0;          // output frames: the input's plus the tail
+    bool latencyChanged = false;       // the plug-in announced another delay while running
 };
 
 // Reads IN block by block, hands the plug-in its inputs (file channels in order, silence where
-// the file has none), meters both sides and writes the outputs interleaved.
+// the file has none), then silence for the plug-in's delay and the tail. Output frame k is the
+// plug-in's output frame k + latency, so that it lines up with input frame k. Both sides are
+// metered, the output as it is written (clipped when the format must).
 template <typename Sample>
-LoopResult runBlocks(PluginHost& plugin, AudioReader& reader, AudioWriter& writer, int blockSize,
-                     Progress& progress) {
-    const auto block = static_cast<std::size_t>(blockSize);
+LoopResult runBlocks(PluginHost& plugin, AudioReader& reader, AudioWriter& writer,
+                     const LoopSettings& settings, Progress& progress) {
+    const auto block = static_cast<std::size_t>(settings.blockSize);
     const auto fileChannels = static_cast<std::size_t>(reader.channels());
     const auto inputs = static_cast<std::size_t>(plugin.record().numInputs);
     const auto outputs = static_cast<std::size_t>(plugin.record().numOutputs);
@@ -127,38 +168,99 @@ LoopResult runBlocks(PluginHost& plugin, AudioReader& reader, AudioWriter& write
     LoopResult result;
     result.before.resize(inputs);
     result.after.resize(outputs);
+    result.clipped.resize(outputs);
+    std::int64_t fed = 0; // frames given to the plug-in so far
+    bool inputEnded = false;
+    std::int64_t quiet = 0; // output frames after the input's end below kQuietLevel
     for (;;) {
-        const auto got = static_cast<std::size_t>(reader.read(fileBlock.data(), blockSize));
-        if (got == 0) break;
-        for (std::size_t c = 0; c < inputs; ++c) {
-            Sample* channel = in[c].data();
-            if (c < fileChannels) {
-                for (std::size_t j = 0; j < got; ++j)
-                    channel[j] = fileBlock[j * fileChannels + c];
-            } else {
-                // Refilled every block: a plug-in may have used its inputs as scratch space.
-                std::fill_n(channel, got, Sample(0));
+        std::size_t frames = 0;
+        if (!inputEnded) {
+            frames = static_cast<std::size_t>(reader.read(fileBlock.data(), settings.blockSize));
+            if (frames == 0) {
+                inputEnded = true;
+                result.frames = fed;
+                continue;
             }
-            result.before[c].add(channel, got);
+            for (std::size_t c = 0; c < inputs; ++c) {
+                Sample* channel = in[c].data();
+                if (c < fileChannels) {
+                    for (std::size_t j = 0; j < frames; ++j)
+                        channel[j] = fileBlock[j * fileChannels + c];
+                } else {
+                    // Refilled every block: a plug-in may have used its inputs as scratch space.
+                    std::fill_n(channel, frames, Sample(0));
+                }
+                result.before[c].add(channel, frames);
+            }
+        } else {
+            const std::int64_t end = result.frames + settings.latency +
+                                     (settings.tailAuto ? settings.tailCap : settings.tailFrames);
+            if (fed >= end || (settings.tailAuto && quiet >= settings.quietFrames)) break;
+            frames = static_cast<std::size_t>(
+                std::min<std::int64_t>(static_cast<std::int64_t>(block), end - fed));
+            for (auto& channel : in)
+                std::fill_n(channel.data(), frames, Sample(0));
         }
         for (auto& channel : out)
-            std::fill_n(channel.data(), got, Sample(0));
+            std::fill_n(channel.data(), frames, Sample(0));
 
-        plugin.process(inPointers.data(), outPointers.data(), static_cast<VstInt32>(got),
-                       result.frames);
+        plugin.process(inPointers.data(), outPointers.data(), static_cast<VstInt32>(frames), fed);
+        if (plugin.latencyChanged()) result.latencyChanged = true;
 
+        // Frames the plug-in gives before its delay has passed belong to no input frame.
+        const std::size_t skip =
+            fed < settings.latency ? static_cast<std::size_t>(std::min<std::int64_t>(
+                                         static_cast<std::int64_t>(frames), settings.latency - fed))
+                                   : 0;
+        const std::size_t kept = frames - skip;
         for (std::size_t c = 0; c < outputs; ++c) {
-            const Sample* channel = out[c].data();
-            result.after[c].add(channel, got);
-            for (std::size_t j = 0; j < got; ++j)
+            Sample* channel = out[c].data() + skip;
+            if (settings.clip) {
+                std::int64_t clipped = 0;
+                for (std::size_t j = 0; j < kept; ++j) {
+                    const Sample value = channel[j];
+                    if (value > Sample(1) || value < Sample(-1)) {
+                        channel[j] = value > Sample(0) ? Sample(1) : Sample(-1);
+                        ++clipped;
+                    }
+                }
+                result.clipped[c] += clipped;
+            }
+            result.after[c].add(channel, kept);
+            for (std::size_t j = 0; j < kept; ++j)
                 outputBlock[j * outputs + c] = channel[j];
         }
-        writer.write(outputBlock.data(), static_cast<std::int64_t>(got));
-        result.frames += static_cast<std::int64_t>(got);
-        progress.update(result.frames);
+        if (settings.tailAuto && inputEnded) {
+            // Only the frames after the input's last one make up the tail.
+            const std::int64_t first = fed + static_cast<std::int64_t>(skip) - settings.latency;
+            for (std::size_t j = 0; j < kept; ++j) {
+                if (first + static_cast<std::int64_t>(j) < result.frames) continue;
+                bool loud = false;
+                for (std::size_t c = 0; c < outputs && !loud; ++c)
+                    loud = std::fabs(static_cast<double>(out[c][skip + j])) >= kQuietLevel;
+                quiet = loud ? 0 : quiet + 1;
+            }
+        }
+        writer.write(outputBlock.data(), static_cast<std::int64_t>(kept));
+        result.written += static_cast<std::int64_t>(kept);
+        fed += static_cast<std::int64_t>(frames);
+        progress.update(fed);
     }
     progress.finish();
     return result;
+}
+
+std::string clippingWarning(const std::vector<std::int64_t>& clipped, const OutputFormat& format) {
+    std::string counts;
+    for (std::size_t c = 0; c < clipped.size(); ++c) {
+        if (clipped[c] == 0) continue;
+        counts += (counts.empty() ? "" : ", ") + std::to_string(clipped[c]) +
+                  (counts.empty() ? (clipped[c] == 1 ? " sample" : " samples") : "") +
+                  " in channel " + std::to_string(c + 1);
+    }
+    if (counts.empty()) return {};
+    return "clipped " + counts + ": " + format.description +
+           " holds nothing above 0 dBFS (lower the level or write a float file)";
 }
 
 void reportChannelMapping(const AudioReader& reader, const std::string& input, int inputs) {
@@ -176,7 +278,8 @@ void reportChannelMapping(const AudioReader& reader, const std::string& input, i
         note(quote(input) + " has " + std::to_string(fileChannels) + " channel" +
              (fileChannels > 1 ? "s" : "") + " and the plug-in takes " + std::to_string(inputs) +
              ": input" + (inputs - fileChannels > 1 ? "s " : " ") +
-             range(fileChannels + 1, inputs) + " get silence");
+             range(fileChannels + 1, inputs) +
+             (inputs - fileChannels > 1 ? " get silence" : " gets silence"));
 }
 
 } // namespace
@@ -186,6 +289,10 @@ void reportChannelMapping(const AudioReader& reader, const std::string& input, i
 void runInfo(const InfoOptions& options) {
     PluginHost plugin(options.plugin);
     plugin.open(kInfoSampleRate, kInfoBlockSize);
+    // Plug-ins fill in their delay when resumed; before that it often reads 0.
+    plugin.resume();
+    const VstInt32 latency = plugin.latency();
+    plugin.suspend();
     const AEffect& record = plugin.record();
     std::printf("library         %s (entry point %s)\n", options.plugin.c_str(),
                 plugin.entryName().c_str());
@@ -202,7 +309,9 @@ void runInfo(const InfoOptions& options) {
     std::printf("inputs          %d\n", record.numInputs);
     std::printf("outputs         %d\n", record.numOutputs);
     std::printf("programs        %d\n", record.numPrograms);
-    std::printf("latency         %d frames\n", record.initialDelay);
+    std::printf("latency         %d frames (at %.0f Hz; process runs the plug-in at the input "
+                "file's rate)\n",
+                latency, kInfoSampleRate);
     std::printf("flags           0x%08X: %s\n", static_cast<unsigned>(record.flags),
                 flagWords(record.flags).c_str());
     std::printf("can do\n");
@@ -222,6 +331,10 @@ void runInfo(const InfoOptions& options) {
 void runProcess(const ProcessOptions& options) {
     // Everything that can be checked without the plug-in is checked first.
     const OutputFormat format = outputFormatFor(options.output);
+    for (const std::string* written : {&options.output, &options.stateOut})
+        for (const std::string* read : {&options.input, &options.stateIn, &options.plugin})
+            refuseToOverwrite(*written, *read);
+    if (!options.stateOut.empty()) refuseToOverwrite(options.stateOut, options.output);
     std::vector<ParameterRequest> requests;
     for (const std::string& setting : options.parameters)
         requests.push_back(parseParameterSetting(setting));
@@ -270,25 +383,49 @@ void runProcess(const ProcessOptions& options) {
               quote(plugin.parameterDisplay(resolved.index)));
     }
 
-    AudioWriter writer(options.output, format, outputs, reader.sampleRate());
+    AudioWriter writer(options.output, format, outputs, reader.sampleRate(), options.force);
     std::optional<PendingFile> stateFile;
-    if (!options.stateOut.empty()) stateFile.emplace(options.stateOut);
+    if (!options.stateOut.empty()) stateFile.emplace(options.stateOut, options.force);
 
     trace("resume");
     plugin.resume();
     // The buffers and the output file are made for the counts read above.
     if (record.numInputs != inputs || record.numOutputs != outputs)
         throw Failure(what + " changed its channel counts when it was resumed");
-    Progress progress(stderr, Progress::stderrIsTerminal(), "processing", reader.frames());
+    plugin.latencyChanged(); // the delay is read now, after any change announced so far
+    LoopSettings settings;
+    settings.blockSize = options.blockSize;
+    settings.latency = plugin.latency();
+    const double rate = reader.sampleRate();
+    settings.tailFrames = std::llround(options.tailSeconds * rate);
+    settings.tailAuto = options.tailAuto;
+    settings.tailCap = std::llround(kMaxAutoTailSeconds * rate);
+    settings.quietFrames = std::llround(rate);
+    settings.clip = format.integer();
+    trace("latency " + std::to_string(settings.latency) + " frames");
+    Progress progress(stderr, Progress::stderrIsTerminal(), "processing",
+                      reader.frames() + settings.latency + settings.tailFrames);
     const auto start = std::chrono::steady_clock::now();
-    const LoopResult result =
-        options.precision == 64
-            ? runBlocks<double>(plugin, reader, writer, options.blockSize, progress)
-            : runBlocks<float>(plugin, reader, writer, options.blockSize, progress);
+    const LoopResult result = options.precision == 64
+                                  ? runBlocks<double>(plugin, reader, writer, settings, progress)
+                                  : runBlocks<float>(plugin, reader, writer, settings, progress);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     trace("suspend");
     plugin.suspend();
+    if (result.latencyChanged)
+        note("the plug-in announced a new delay while processing; the output is aligned by "
+             "the delay it had when processing started (" +
+             std::to_string(settings.latency) + " frames)");
+    const std::int64_t announced = std::max(reader.frames(), reader.announcedFrames());
+    if (announced > result.frames)
+        note("warning: " + quote(options.input) + " is truncated: its header announces " +
+             std::to_string(announced) + " frames (" +
+             seconds3(static_cast<double>(announced) / rate) + " s), it holds " +
+             std::to_string(result.frames) + " (" +
+             seconds3(static_cast<double>(result.frames) / rate) + " s), which were processed");
+    const std::string clipping = clippingWarning(result.clipped, format);
+    if (!clipping.empty()) note("warning: " + clipping);
 
     if (stateFile) {
         const PluginState saved{identity, plugin.chunk()};
@@ -298,20 +435,28 @@ void runProcess(const ProcessOptions& options) {
     writer.finish();
     if (stateFile) stateFile->commit();
 
-    const double audioSeconds = static_cast<double>(result.frames) / reader.sampleRate();
-    std::printf("plug-in     %s (%s)\n", identity.name.c_str(), fileName(options.plugin).c_str());
-    std::printf("input       %s: %d channels, %d Hz, %.3f s, %s\n", options.input.c_str(),
-                reader.channels(), reader.sampleRate(), audioSeconds,
+    const double audioSeconds = static_cast<double>(result.frames) / rate;
+    const double writtenSeconds = static_cast<double>(result.written) / rate;
+    std::printf("plug-in     %s (%s), running at %d Hz, latency %lld frames\n",
+                identity.name.c_str(), fileName(options.plugin).c_str(), reader.sampleRate(),
+                static_cast<long long>(settings.latency));
+    std::printf("input       %s: %s, %d Hz, %.3f s, %s\n", options.input.c_str(),
+                channelCount(reader.channels()).c_str(), reader.sampleRate(), audioSeconds,
                 reader.formatDescription().c_str());
-    std::printf("output      %s: %d channels, %s, %d-bit processing\n", options.output.c_str(),
-                outputs, format.description, options.precision);
+    std::printf("output      %s: %s, %s, %d-bit processing, %.3f s", options.output.c_str(),
+                channelCount(outputs).c_str(), format.description, options.precision,
+                writtenSeconds);
+    if (result.written > result.frames)
+        std::printf(" (tail %.3f s)", writtenSeconds - audioSeconds);
+    std::printf("\n");
     if (record.numParams > 0) std::printf("\n%s", parameterTable(plugin).c_str());
     std::printf("\n%s\n", levelTable(result.before, result.after).c_str());
     const double pluginSeconds = plugin.processingSeconds();
-    std::printf("time        %.3f s for %.3f s of audio (%.0fx real time); in the plug-in "
-                "%.3f s (%.0f%%)\n",
-                seconds, audioSeconds, seconds > 0 ? audioSeconds / seconds : 0.0, pluginSeconds,
-                seconds > 0 ? 100.0 * pluginSeconds / seconds : 0.0);
+    std::printf("time        %.3f s for %.3f s of audio", seconds, writtenSeconds);
+    if (writtenSeconds > 0 && seconds > 0)
+        std::printf(" (%.0fx real time); in the plug-in %.3f s (%.0f%%)", writtenSeconds / seconds,
+                    pluginSeconds, 100.0 * pluginSeconds / seconds);
+    std::printf("\n");
     if (verbose) {
         const HostCallCounts& calls = plugin.hostCalls();
         note("calls from the plug-in: version " + std::to_string(calls.version) + ", want MIDI " +

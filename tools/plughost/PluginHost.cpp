@@ -128,6 +128,10 @@ VstIntPtr VSTCALLBACK PluginHost::hostCallback(AEffect* effect, VstInt32 opcode,
     case audioMasterAutomate:
         ++calls.automate;
         return 0;
+    case audioMasterIOChanged:
+        ++calls.ioChanged;
+        host->m_ioChanged = true;
+        return 1;
     default:
         ++calls.other;
         return 0;

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace plughost {
@@ -26,6 +27,7 @@ struct HostCallCounts {
     long getTime = 0;
     long updateDisplay = 0;
     long automate = 0;
+    long ioChanged = 0;
     long other = 0;
 };
 
@@ -79,6 +81,12 @@ public:
     void process(float** inputs, float** outputs, VstInt32 frames, std::int64_t position);
     void process(double** inputs, double** outputs, VstInt32 frames, std::int64_t position);
 
+    // The delay the plug-in announces between its input and its output, in frames. Plug-ins
+    // often fill it in only when resumed, so it is read after resume(), and again after the
+    // plug-in says its input and output setup changed (latencyChanged() then answers true once).
+    VstInt32 latency() const { return m_effect->initialDelay > 0 ? m_effect->initialDelay : 0; }
+    bool latencyChanged() { return std::exchange(m_ioChanged, false); }
+
     // Time spent inside the plug-in's processing entries.
     double processingSeconds() const;
     const HostCallCounts& hostCalls() const { return m_calls; }
@@ -97,6 +105,7 @@ private:
     Transport m_transport{44100.0};
     HostCallCounts m_calls;
     bool m_resumed = false;
+    bool m_ioChanged = false;
     std::chrono::steady_clock::duration m_processingTime{};
 };
 
