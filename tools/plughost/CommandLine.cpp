@@ -213,15 +213,20 @@ process  Runs the plug-in over IN, writes its outputs to OUT and prints the peak
                         rate. Its extension picks the format: .wav (32-bit float
                         WAV), .aiff or .aif (32-bit float AIFF), .flac (24-bit FLAC).
   -p, --param SETTING   sets a parameter before processing; may be repeated.
-                          INDEX=VALUE or NAME=VALUE: VALUE is normalised, 0 to 1
-                            (--param 0=0.25, --param "level stereo 1=0.25").
-                          NAME=VALUE followed by a unit: VALUE as the plug-in
-                            displays it (--param "level stereo 1=-6dB",
-                            --param "mix=50%"). plughost sweeps the parameter from
-                            0 to 1, finds the stretch of normalised values whose
-                            display text reads VALUE (or the nearest value the
-                            plug-in can show) and uses the middle of it. The unit
-                            only marks the form; it is not compared with the label.
+                        NAME=VALUE or INDEX=VALUE, where VALUE is one of
+                          a normalised value from 0 to 1 (--param 0=0.25)
+                          a number as the plug-in displays it, with the
+                            parameter's unit (its label or what follows the
+                            number in its display; any unit if it names none):
+                            --param "level stereo 1=-6dB", --param "mix=50%".
+                            A bare number outside 0 to 1 is a display value too
+                            when the display is a number (--param ratio=8).
+                          a word the plug-in displays (--param bypass=on,
+                            --param mode=Peak), ignoring case.
+                        Numbers are written as in C (-3.5, 1e-3; no commas).
+                        Display values are met exactly where the plug-in can
+                        show them (else the nearest it shows), in the middle of
+                        the stretch of settings that show them.
                         Names match exactly, else ignoring case.
   -b, --block N         frames per processing call (default 1024)
   --precision 32|64     the plug-in's 32-bit (default) or 64-bit processing; 64 needs a

@@ -39,6 +39,7 @@ public:
     explicit PluginParameters(PluginHost& plugin) : m_plugin(plugin) {}
     int count() override { return m_plugin.record().numParams; }
     std::string name(int index) override { return m_plugin.parameterName(index); }
+    std::string label(int index) override { return m_plugin.parameterLabel(index); }
     std::string display(int index) override { return m_plugin.parameterDisplay(index); }
     void set(int index, float normalised) override { m_plugin.setParameter(index, normalised); }
 

@@ -120,3 +120,24 @@ TEST(Gen, OtherFormatsFromTheExtension) {
 
 } // namespace
 } // namespace plughost::testing
+
+namespace plughost::testing {
+namespace {
+
+TEST(ParameterValues, DisplayTextsWordsAndBareNumbersAreMetExactly) {
+    ScratchFolder folder;
+    const std::string input = folder.path("in.wav");
+    runPlughostOk({"gen", "-o", input, "--channels", "2", "--seconds", "0.05"});
+    const RunResult run =
+        runPlughostOk({"process", LOOKAHEAD_PLUGIN, "-i", input, "-o", folder.path("out.wav"),
+                       "--param", "frequency=440Hz", "--param", "mode=rms", "--param", "bypass=ON",
+                       "--param", "ratio=8", "--param", "gain=2.5X"});
+    for (const char* row :
+         {"    0  frequency                 440.0 Hz", "    1  mode                      RMS",
+          "    2  bypass                    on", "    3  ratio                     8.00",
+          "    5  gain                      2.50 x"})
+        EXPECT_TRUE(contains(run.out, row)) << row << "\n" << run.out;
+}
+
+} // namespace
+} // namespace plughost::testing
