@@ -232,8 +232,11 @@ process  Runs the plug-in over IN, writes its outputs to OUT and prints the peak
   --precision 32|64     the plug-in's 32-bit (default) or 64-bit processing; 64 needs a
                         plug-in that offers double-precision processing
   --state FILE          restores a state file before processing (--param still applies
-                        afterwards)
-  --save-state FILE     saves the plug-in's state to FILE after processing
+                        afterwards): a plughost state file or a program file (.fxp)
+  --save-state FILE     saves the plug-in's state to FILE after processing: a program
+                        file (.fxp) when FILE ends in .fxp, else a plughost state file.
+                        Both hold the plug-in's state chunk, or its parameter values
+                        when it keeps no chunk.
   --tail SECONDS|auto   keeps processing silence after IN so that reverb and echo tails
                         are kept (default 0); auto stops once the output has stayed
                         below -120 dBFS for a second, after 30 s at most

@@ -58,6 +58,35 @@ void refuseToOverwrite(const std::string& written, const std::string& read) {
                          false);
 }
 
+// The plug-in's state as a state file keeps it: its chunk if it keeps one, else its parameter
+// values. program: as a program file holds it (the current program's chunk and name).
+PluginState currentState(PluginHost& plugin, const PluginIdentity& identity, bool program) {
+    PluginState state;
+    state.identity = identity;
+    if (plugin.programsAreChunks()) {
+        state.chunk = plugin.chunk(program);
+    } else {
+        state.kind = PluginState::Kind::Parameters;
+        for (VstInt32 i = 0; i < identity.parameterCount; ++i)
+            state.values.push_back(plugin.parameter(i));
+    }
+    if (program) state.programName = plugin.programName();
+    return state;
+}
+
+template <typename Trace>
+void restoreState(PluginHost& plugin, const PluginState& state, const Trace& trace) {
+    if (state.kind == PluginState::Kind::Chunk) {
+        trace("restoring a state chunk of " + std::to_string(state.chunk.size()) + " bytes");
+        plugin.setChunk(state.chunk, state.program);
+    } else {
+        trace("restoring " + std::to_string(state.values.size()) + " parameter values");
+        for (std::size_t i = 0; i < state.values.size(); ++i)
+            plugin.setParameter(static_cast<VstInt32>(i), state.values[i]);
+    }
+    if (state.program) plugin.setProgramName(state.programName);
+}
+
 std::string channelCount(int channels) {
     return std::to_string(channels) + (channels == 1 ? " channel" : " channels");
 }
@@ -351,8 +380,9 @@ void runProcess(const ProcessOptions& options) {
     if (options.precision == 32 && !plugin.canReplacing())
         throw Failure(what + " offers no 32-bit replacing processing");
     if (record.numOutputs == 0) throw Failure(what + " has no outputs");
-    if ((state || !options.stateOut.empty()) && !plugin.programsAreChunks())
-        throw Failure(what + " keeps no state chunk, which --state and --save-state need");
+    if (state && state->kind == PluginState::Kind::Chunk && !plugin.programsAreChunks())
+        throw Failure("state file " + quote(options.stateIn) + " holds a state chunk and " + what +
+                      " keeps none");
     const PluginIdentity identity{record.uniqueID, record.version, record.numParams,
                                   plugin.effectName()};
     if (state) {
@@ -371,10 +401,7 @@ void runProcess(const ProcessOptions& options) {
     trace("open, sample rate " + std::to_string(reader.sampleRate()) + " Hz, block size " +
           std::to_string(options.blockSize));
     plugin.open(reader.sampleRate(), options.blockSize);
-    if (state) {
-        trace("restoring a state chunk of " + std::to_string(state->chunk.size()) + " bytes");
-        plugin.setChunk(state->chunk);
-    }
+    if (state) restoreState(plugin, *state, trace);
     PluginParameters parameters(plugin);
     for (const ParameterRequest& request : requests) {
         const ResolvedParameter resolved = resolveParameter(parameters, request);
@@ -429,9 +456,12 @@ void runProcess(const ProcessOptions& options) {
     if (!clipping.empty()) note("warning: " + clipping);
 
     if (stateFile) {
-        const PluginState saved{identity, plugin.chunk()};
-        trace("saving a state chunk of " + std::to_string(saved.chunk.size()) + " bytes");
-        writeStateFile(*stateFile, saved);
+        const bool program = isProgramFileName(options.stateOut);
+        const PluginState saved = currentState(plugin, identity, program);
+        trace(saved.kind == PluginState::Kind::Chunk
+                  ? "saving a state chunk of " + std::to_string(saved.chunk.size()) + " bytes"
+                  : "saving " + std::to_string(saved.values.size()) + " parameter values");
+        writeStateFile(*stateFile, saved, program);
     }
     writer.finish();
     if (stateFile) stateFile->commit();

@@ -73,9 +73,13 @@ public:
     void resume();
     void suspend();
 
-    // The state chunk (effGetChunk, bank) copied out, and restoring one (effSetChunk).
-    std::vector<unsigned char> chunk();
-    void setChunk(const std::vector<unsigned char>& data);
+    // The state chunk (effGetChunk) copied out, and restoring one (effSetChunk): the whole
+    // state (bank), or the current program's (preset) as program files hold it.
+    std::vector<unsigned char> chunk(bool preset = false);
+    void setChunk(const std::vector<unsigned char>& data, bool preset = false);
+    // The current program's name.
+    std::string programName();
+    void setProgramName(const std::string& name);
 
     // One block of audio; position is the file frame of the block's first frame.
     void process(float** inputs, float** outputs, VstInt32 frames, std::int64_t position);

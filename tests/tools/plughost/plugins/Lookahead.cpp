@@ -35,6 +35,7 @@ struct Lookahead {
     AEffect record{};
     std::array<float, kParameters> values{0.5f, 0.0f, 0.0f, 0.0f, 0.0f, 0.125f};
     std::array<Channel, 2> channels{};
+    std::array<char, 25> programName{"lookahead default"};
     int delay = kDelay;
     int delayAt = 0;
     int echoAt = 0;
@@ -100,6 +101,13 @@ VstIntPtr dispatcher(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr
         return 0;
     case effGetParamDisplay:
         if (validIndex) display(*plugin, index, static_cast<char*>(ptr));
+        return 0;
+    case effSetProgramName:
+        std::snprintf(plugin->programName.data(), plugin->programName.size(), "%s",
+                      static_cast<const char*>(ptr));
+        return 0;
+    case effGetProgramName:
+        copyText(ptr, plugin->programName.data(), plugin->programName.size());
         return 0;
     case effGetEffectName:
         copyText(ptr, "plughost lookahead", 32);
