@@ -198,8 +198,8 @@ usage:
   plughost --help | --version
 
 info     Loads the plug-in library and prints its name, vendor, version, unique id, inputs
-         and outputs, flags, answers to the usual capability questions, and a table of its
-         parameters (index, name, label, display text, normalised value).
+         and outputs, latency, flags, answers to the usual capability questions, and a table
+         of its parameters (index, name, display text, label, normalised value).
 
 process  Runs the plug-in over IN, writes its outputs to OUT and prints the peak and RMS
          level of every channel before and after, in dBFS. The plug-in runs at IN's sample
@@ -256,7 +256,8 @@ symbolic link is written through, and no output may be one of the files the run 
 Integer output (FLAC) cannot hold samples above 0 dBFS: they are clipped, counted and
 reported in a warning, and the level table shows what was written. A progress bar appears on standard error when it is a
 terminal and the work takes more than a second.
-Exit status: 0 done, 1 failed (one line on standard error says why), 2 bad command line.
+Exit status: 0 done, 1 failed (one line on standard error says why), 2 bad command line
+or a setting the plug-in cannot take, 128+N the plug-in crashed with signal N.
 )";
 }
 

@@ -98,15 +98,12 @@ std::string seconds3(double seconds) {
 }
 
 std::string parameterTable(PluginHost& plugin) {
-    std::string table = "index  name                      display           normalised\n";
+    std::string table = "index  name                      display           label     normalised\n";
     char line[256];
     for (VstInt32 i = 0; i < plugin.record().numParams; ++i) {
-        std::string shown = plugin.parameterDisplay(i);
-        const std::string label = plugin.parameterLabel(i);
-        if (!label.empty()) shown += " " + label;
-        std::snprintf(line, sizeof line, "%5d  %-25s %-17s %.6f\n", i,
-                      plugin.parameterName(i).c_str(), shown.c_str(),
-                      static_cast<double>(plugin.parameter(i)));
+        std::snprintf(line, sizeof line, "%5d  %-25s %-17s %-9s %.6f\n", i,
+                      plugin.parameterName(i).c_str(), plugin.parameterDisplay(i).c_str(),
+                      plugin.parameterLabel(i).c_str(), static_cast<double>(plugin.parameter(i)));
         table += line;
     }
     return table;

@@ -361,6 +361,16 @@ TEST(LevelMeter, TableShowsTheChangeAndLeavesMissingSidesEmpty) {
         << table;
     EXPECT_NE(table.find("      2                          -12.04    -12.04\n"), std::string::npos)
         << table;
+
+    // From or to silence the change has no size.
+    std::vector<LevelMeter> silent(1), sound(1);
+    const std::vector<float> zeros(10, 0.0f);
+    silent[0].add(zeros.data(), zeros.size());
+    sound[0].add(quiet.data(), quiet.size());
+    for (const auto& [in, out] :
+         {std::pair{silent, silent}, std::pair{silent, sound}, std::pair{sound, silent}})
+        EXPECT_EQ(levelTable(in, out).substr(levelTable(in, out).rfind(' ') + 1), "\u2014\n")
+            << levelTable(in, out);
 }
 
 // ---------------------------------------------------------------------------------------------
