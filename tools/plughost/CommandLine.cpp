@@ -77,6 +77,54 @@ double positiveNumber(const std::string& text, const std::string& option, double
     return value;
 }
 
+// "1-2,5": plug-in outputs counted from 1, as 0-based indices.
+std::vector<int> channelSelection(const std::string& text) {
+    const std::string problem = "--channels " + quote(text) +
+                                ": expected channels counted from 1, as a list of numbers and "
+                                "ranges (1-2,5)";
+    std::vector<int> channels;
+    std::size_t at = 0;
+    while (at <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', at), text.size());
+        const std::string part = text.substr(at, comma - at);
+        const std::size_t dash = part.find('-');
+        int first = 0;
+        int last = 0;
+        try {
+            first = integerIn(part.substr(0, dash), "--channels", 1, kMaxGenChannels * 4);
+            last = dash == std::string::npos
+                       ? first
+                       : integerIn(part.substr(dash + 1), "--channels", 1, kMaxGenChannels * 4);
+        } catch (const UsageError&) {
+            throw UsageError(problem);
+        }
+        if (last < first) throw UsageError(problem);
+        for (int c = first; c <= last; ++c)
+            channels.push_back(c - 1);
+        at = comma + 1;
+    }
+    return channels;
+}
+
+// "1,2,0,0": for each output file channel the plug-in output it carries, 0 for silence.
+std::vector<int> channelMap(const std::string& text) {
+    std::vector<int> channels;
+    std::size_t at = 0;
+    while (at <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', at), text.size());
+        try {
+            channels.push_back(
+                integerIn(text.substr(at, comma - at), "--map", 0, kMaxGenChannels * 4) - 1);
+        } catch (const UsageError&) {
+            throw UsageError("--map " + quote(text) +
+                             ": expected a list of plug-in outputs counted from 1, 0 for "
+                             "silence (1,2,0,0)");
+        }
+        at = comma + 1;
+    }
+    return channels;
+}
+
 double tailSeconds(const std::string& text) {
     double value = -1.0;
     const auto [next, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -131,6 +179,37 @@ ProcessOptions parseProcess(ArgumentCursor& cursor) {
             const std::string value = cursor.value();
             options.tailAuto = value == "auto";
             options.tailSeconds = options.tailAuto ? 0.0 : tailSeconds(value);
+        } else if (cursor.is(nullptr, "--format")) {
+            options.format = cursor.value();
+            if (options.format != "wav" && options.format != "aiff" && options.format != "flac")
+                throw UsageError("--format " + quote(options.format) +
+                                 ": expected wav, aiff or flac");
+        } else if (cursor.is(nullptr, "--bits")) {
+            options.bits = cursor.value();
+            if (options.bits != "16" && options.bits != "24" && options.bits != "32f")
+                throw UsageError("--bits " + quote(options.bits) + ": expected 16, 24 or 32f");
+        } else if (cursor.is(nullptr, "--keep-format")) {
+            cursor.noInlineValue();
+            options.keepFormat = true;
+        } else if (cursor.is(nullptr, "--dither")) {
+            const std::string value = cursor.value();
+            if (value != "tpdf" && value != "none")
+                throw UsageError("--dither " + quote(value) + ": expected tpdf or none");
+            options.dither = value == "tpdf";
+        } else if (cursor.is(nullptr, "--seed")) {
+            const std::string value = cursor.value();
+            const auto [next, error] =
+                std::from_chars(value.data(), value.data() + value.size(), options.ditherSeed);
+            if (error != std::errc() || next != value.data() + value.size())
+                throw UsageError("--seed " + quote(value) + ": expected a whole number");
+        } else if (cursor.is(nullptr, "--channels")) {
+            if (!options.outputMap.empty())
+                throw UsageError("process: give either --channels or --map, once");
+            options.outputMap = channelSelection(cursor.value());
+        } else if (cursor.is(nullptr, "--map")) {
+            if (!options.outputMap.empty())
+                throw UsageError("process: give either --channels or --map, once");
+            options.outputMap = channelMap(cursor.value());
         } else if (cursor.is("-f", "--force")) {
             cursor.noInlineValue();
             options.force = true;
@@ -144,6 +223,8 @@ ProcessOptions parseProcess(ArgumentCursor& cursor) {
     require(options.plugin, cursor.command(), "the plug-in library");
     require(options.input, cursor.command(), "the input file (-i IN)");
     require(options.output, cursor.command(), "the output file (-o OUT)");
+    if (options.keepFormat && (!options.format.empty() || !options.bits.empty()))
+        throw UsageError("process: --keep-format cannot go with --format or --bits");
     return options;
 }
 
@@ -193,6 +274,8 @@ usage:
   plughost info PLUGIN
   plughost process PLUGIN -i IN -o OUT [--param SETTING]... [--block N] [--precision 32|64]
                    [--state FILE] [--save-state FILE] [--tail SECONDS|auto] [--force]
+                   [--format wav|aiff|flac] [--bits 16|24|32f] [--keep-format]
+                   [--dither tpdf|none] [--seed N] [--channels LIST | --map LIST]
                    [--verbose]
   plughost gen -o FILE [--channels N] [--seconds S] [--rate R]
   plughost --help | --version
@@ -209,9 +292,11 @@ process  Runs the plug-in over IN, writes its outputs to OUT and prints the peak
                         reads, any channel count. Its channels go to the plug-in's inputs
                         in order; inputs the file lacks get silence, and file channels
                         beyond the plug-in's inputs are dropped (both are reported).
-  -o, --output OUT      file to write, with all of the plug-in's outputs at IN's sample
-                        rate. Its extension picks the format: .wav (32-bit float
-                        WAV), .aiff or .aif (32-bit float AIFF), .flac (24-bit FLAC).
+  -o, --output OUT      file to write, with all of the plug-in's outputs (or those
+                        --channels or --map choose) at IN's sample rate. Unless
+                        --format, --bits or --keep-format say otherwise, its
+                        extension picks the format: .wav (32-bit float WAV), .aiff
+                        or .aif (32-bit float AIFF), .flac (24-bit FLAC).
   -p, --param SETTING   sets a parameter before processing; may be repeated.
                         NAME=VALUE or INDEX=VALUE, where VALUE is one of
                           a normalised value from 0 to 1 (--param 0=0.25)
@@ -241,6 +326,18 @@ process  Runs the plug-in over IN, writes its outputs to OUT and prints the peak
                         are kept (default 0); auto stops once the output has stayed
                         below -120 dBFS for a second, after 30 s at most
   -f, --force           replaces output files without write permission
+  --format wav|aiff|flac  the output's format (default: from OUT's extension)
+  --bits 16|24|32f      the output's samples: 16- or 24-bit integers or 32-bit float
+                        (default 32f; FLAC 24)
+  --keep-format         writes the input's format and sample type
+  --dither tpdf|none    integer output: triangular dither of two least significant bits
+                        (default) or plain rounding; samples the format holds exactly
+                        are written unchanged
+  --seed N              starts the dither's generator at N (default 1): runs with the
+                        same seed write the same file
+  --channels LIST       writes only these plug-in outputs, counted from 1 (1-2,5)
+  --map LIST            output file channel k carries plug-in output LIST[k], counted
+                        from 1, 0 for silence (--map 1,2,0,0)
   -v, --verbose         lifecycle, timing and host-call details on standard error
 
 gen      Writes a test signal: channel k (counted from 1) carries a sine of 220*k Hz at

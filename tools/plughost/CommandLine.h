@@ -5,6 +5,7 @@
 
 #include "SignalGenerator.h"
 
+#include <cstdint>
 #include <string>
 #include <variant>
 #include <vector>
@@ -30,6 +31,14 @@ struct ProcessOptions {
     double tailSeconds = 0.0; // silence processed after the input, for reverb and echo tails
     bool tailAuto = false;    // until the output stays quiet, at most kMaxAutoTailSeconds
     bool force = false;       // replace files without write permission
+    std::string format;       // wav, aiff or flac; empty: from the output's extension
+    std::string bits;         // 16, 24 or 32f; empty: the format's default
+    bool keepFormat = false;  // write the input's format
+    bool dither = true;       // TPDF dither for integer output
+    std::uint64_t ditherSeed = 1;
+    // Output file channel k carries plug-in output outputMap[k] (0-based; -1 silence). Empty:
+    // every plug-in output in order.
+    std::vector<int> outputMap;
     bool verbose = false;
 };
 

@@ -154,6 +154,7 @@ struct LoopSettings {
     std::int64_t tailCap = 0;     // longest automatic tail
     std::int64_t quietFrames = 0; // frames below kQuietLevel that end an automatic tail
     bool clip = false;            // the output holds no more than full scale
+    std::vector<int> outputMap;   // file channel k carries plug-in output outputMap[k] (-1: none)
 };
 
 // -120 dBFS: an automatic tail ends when every channel stays below it.
@@ -180,8 +181,11 @@ LoopResult runBlocks(PluginHost& plugin, AudioReader& reader, AudioWriter& write
     const auto inputs = static_cast<std::size_t>(plugin.record().numInputs);
     const auto outputs = static_cast<std::size_t>(plugin.record().numOutputs);
 
+    const std::vector<int>& map = settings.outputMap;
+    const std::size_t written = map.size();
     std::vector<Sample> fileBlock(block * fileChannels);
-    std::vector<Sample> outputBlock(block * outputs);
+    std::vector<Sample> outputBlock(block * written);
+    std::vector<Sample> column(block);
     std::vector<std::vector<Sample>> in(inputs, std::vector<Sample>(block));
     std::vector<std::vector<Sample>> out(outputs, std::vector<Sample>(block));
     // One place more than needed, so that a plug-in without inputs still gets an array.
@@ -194,8 +198,8 @@ LoopResult runBlocks(PluginHost& plugin, AudioReader& reader, AudioWriter& write
 
     LoopResult result;
     result.before.resize(inputs);
-    result.after.resize(outputs);
-    result.clipped.resize(outputs);
+    result.after.resize(written);
+    result.clipped.resize(written);
     std::int64_t fed = 0; // frames given to the plug-in so far
     bool inputEnded = false;
     std::int64_t quiet = 0; // output frames after the input's end below kQuietLevel
@@ -240,22 +244,27 @@ LoopResult runBlocks(PluginHost& plugin, AudioReader& reader, AudioWriter& write
                                          static_cast<std::int64_t>(frames), settings.latency - fed))
                                    : 0;
         const std::size_t kept = frames - skip;
-        for (std::size_t c = 0; c < outputs; ++c) {
-            Sample* channel = out[c].data() + skip;
+        for (std::size_t k = 0; k < written; ++k) {
+            if (map[k] < 0) {
+                std::fill_n(column.data(), kept, Sample(0));
+            } else {
+                std::copy_n(out[static_cast<std::size_t>(map[k])].data() + skip, kept,
+                            column.data());
+            }
             if (settings.clip) {
                 std::int64_t clipped = 0;
                 for (std::size_t j = 0; j < kept; ++j) {
-                    const Sample value = channel[j];
+                    const Sample value = column[j];
                     if (value > Sample(1) || value < Sample(-1)) {
-                        channel[j] = value > Sample(0) ? Sample(1) : Sample(-1);
+                        column[j] = value > Sample(0) ? Sample(1) : Sample(-1);
                         ++clipped;
                     }
                 }
-                result.clipped[c] += clipped;
+                result.clipped[k] += clipped;
             }
-            result.after[c].add(channel, kept);
+            result.after[k].add(column.data(), kept);
             for (std::size_t j = 0; j < kept; ++j)
-                outputBlock[j * outputs + c] = channel[j];
+                outputBlock[j * written + k] = column[j];
         }
         if (settings.tailAuto && inputEnded) {
             // Only the frames after the input's last one make up the tail.
@@ -357,7 +366,9 @@ void runInfo(const InfoOptions& options) {
 
 void runProcess(const ProcessOptions& options) {
     // Everything that can be checked without the plug-in is checked first.
-    const OutputFormat format = outputFormatFor(options.output);
+    OutputFormat format;
+    if (!options.keepFormat)
+        format = chooseOutputFormat(options.output, options.format, options.bits);
     for (const std::string* written : {&options.output, &options.stateOut})
         for (const std::string* read : {&options.input, &options.stateIn, &options.plugin})
             refuseToOverwrite(*written, *read);
@@ -368,6 +379,7 @@ void runProcess(const ProcessOptions& options) {
     std::optional<PluginState> state;
     if (!options.stateIn.empty()) state = readStateFile(options.stateIn);
     AudioReader reader(options.input);
+    if (options.keepFormat) format = reader.format();
 
     PluginHost plugin(options.plugin);
     const AEffect& record = plugin.record();
@@ -388,7 +400,17 @@ void runProcess(const ProcessOptions& options) {
         if (!warning.empty()) note(warning);
     }
     const VstInt32 inputs = record.numInputs;
-    const VstInt32 outputs = record.numOutputs;
+    const VstInt32 pluginOutputs = record.numOutputs;
+    std::vector<int> outputMap = options.outputMap;
+    if (outputMap.empty())
+        for (int c = 0; c < pluginOutputs; ++c)
+            outputMap.push_back(c);
+    for (const int c : outputMap)
+        if (c >= pluginOutputs)
+            throw UsageError("output channel " + std::to_string(c + 1) + " does not exist: " +
+                                 what + " has " + channelCount(pluginOutputs) + " of output",
+                             false);
+    const auto outputs = static_cast<int>(outputMap.size());
     reportChannelMapping(reader, options.input, inputs);
 
     const bool verbose = options.verbose;
@@ -408,14 +430,15 @@ void runProcess(const ProcessOptions& options) {
               quote(plugin.parameterDisplay(resolved.index)));
     }
 
-    AudioWriter writer(options.output, format, outputs, reader.sampleRate(), options.force);
+    AudioWriter writer(options.output, format, outputs, reader.sampleRate(), options.force,
+                       Dither{options.dither, options.ditherSeed});
     std::optional<PendingFile> stateFile;
     if (!options.stateOut.empty()) stateFile.emplace(options.stateOut, options.force);
 
     trace("resume");
     plugin.resume();
     // The buffers and the output file are made for the counts read above.
-    if (record.numInputs != inputs || record.numOutputs != outputs)
+    if (record.numInputs != inputs || record.numOutputs != pluginOutputs)
         throw Failure(what + " changed its channel counts when it was resumed");
     plugin.latencyChanged(); // the delay is read now, after any change announced so far
     LoopSettings settings;
@@ -427,6 +450,7 @@ void runProcess(const ProcessOptions& options) {
     settings.tailCap = std::llround(kMaxAutoTailSeconds * rate);
     settings.quietFrames = std::llround(rate);
     settings.clip = format.integer();
+    settings.outputMap = outputMap;
     trace("latency " + std::to_string(settings.latency) + " frames");
     Progress progress(stderr, Progress::stderrIsTerminal(), "processing",
                       reader.frames() + settings.latency + settings.tailFrames);
@@ -472,7 +496,7 @@ void runProcess(const ProcessOptions& options) {
                 channelCount(reader.channels()).c_str(), reader.sampleRate(), audioSeconds,
                 reader.formatDescription().c_str());
     std::printf("output      %s: %s, %s, %d-bit processing, %.3f s", options.output.c_str(),
-                channelCount(outputs).c_str(), format.description, options.precision,
+                channelCount(outputs).c_str(), format.description.c_str(), options.precision,
                 writtenSeconds);
     if (result.written > result.frames)
         std::printf(" (tail %.3f s)", writtenSeconds - audioSeconds);
@@ -499,7 +523,7 @@ void runGen(const GenOptions& options) {
     const TestSignal& signal = options.signal;
     std::printf("wrote %s: %d channels, %d Hz, %.3f s, %s\n", options.output.c_str(),
                 signal.channels, signal.sampleRate, signal.seconds,
-                outputFormatFor(options.output).description);
+                outputFormatFor(options.output).description.c_str());
     std::printf("channel k carries a sine of 220*k Hz at %.0f dBFS\n", kTestSignalDb);
 }
 
