@@ -147,8 +147,14 @@ void require(const std::string& value, const std::string& command, const char* w
 
 InfoOptions parseInfo(ArgumentCursor& cursor) {
     InfoOptions options;
-    while (cursor.next())
-        setPlugin(options.plugin, cursor);
+    while (cursor.next()) {
+        if (cursor.is(nullptr, "--json")) {
+            cursor.noInlineValue();
+            options.json = true;
+        } else {
+            setPlugin(options.plugin, cursor);
+        }
+    }
     require(options.plugin, cursor.command(), "the plug-in library");
     return options;
 }
@@ -179,6 +185,8 @@ ProcessOptions parseProcess(ArgumentCursor& cursor) {
             const std::string value = cursor.value();
             options.tailAuto = value == "auto";
             options.tailSeconds = options.tailAuto ? 0.0 : tailSeconds(value);
+        } else if (cursor.is(nullptr, "--json")) {
+            options.jsonOut = cursor.value();
         } else if (cursor.is(nullptr, "--format")) {
             options.format = cursor.value();
             if (options.format != "wav" && options.format != "aiff" && options.format != "flac")
@@ -271,18 +279,20 @@ std::string usageText() {
     return R"(plughost: runs a VST 2.4 plug-in offline over audio files
 
 usage:
-  plughost info PLUGIN
+  plughost info PLUGIN [--json]
   plughost process PLUGIN -i IN -o OUT [--param SETTING]... [--block N] [--precision 32|64]
                    [--state FILE] [--save-state FILE] [--tail SECONDS|auto] [--force]
                    [--format wav|aiff|flac] [--bits 16|24|32f] [--keep-format]
                    [--dither tpdf|none] [--seed N] [--channels LIST | --map LIST]
-                   [--verbose]
+                   [--json FILE] [--verbose]
   plughost gen -o FILE [--channels N] [--seconds S] [--rate R]
   plughost --help | --version
 
 info     Loads the plug-in library and prints its name, vendor, version, unique id, inputs
          and outputs, latency, flags, answers to the usual capability questions, and a table
          of its parameters (index, name, display text, label, normalised value).
+  --json                the same as JSON, each parameter also with its display at the
+                        normalised values 0, 0.5 and 1
 
 process  Runs the plug-in over IN, writes its outputs to OUT and prints the peak and RMS
          level of every channel before and after, in dBFS. The plug-in runs at IN's sample
@@ -326,6 +336,8 @@ process  Runs the plug-in over IN, writes its outputs to OUT and prints the peak
                         are kept (default 0); auto stops once the output has stayed
                         below -120 dBFS for a second, after 30 s at most
   -f, --force           replaces output files without write permission
+  --json FILE           also writes a JSON report to FILE: settings, levels, clipping,
+                        warnings and timing
   --format wav|aiff|flac  the output's format (default: from OUT's extension)
   --bits 16|24|32f      the output's samples: 16- or 24-bit integers or 32-bit float
                         (default 32f; FLAC 24)

@@ -17,6 +17,7 @@ struct VersionRequest {};
 
 struct InfoOptions {
     std::string plugin;
+    bool json = false; // the description as JSON on standard output
 };
 
 struct ProcessOptions {
@@ -28,6 +29,7 @@ struct ProcessOptions {
     int precision = 32;
     std::string stateIn;
     std::string stateOut;
+    std::string jsonOut;      // a JSON report of the run
     double tailSeconds = 0.0; // silence processed after the input, for reverb and echo tails
     bool tailAuto = false;    // until the output stays quiet, at most kMaxAutoTailSeconds
     bool force = false;       // replace files without write permission

@@ -3,6 +3,7 @@
 
 #include "AudioFile.h"
 #include "Failure.h"
+#include "JsonWriter.h"
 #include "LevelMeter.h"
 #include "ParameterSetting.h"
 #include "PluginHost.h"
@@ -131,6 +132,67 @@ std::string flagWords(VstInt32 flags) {
         words += std::string(words.empty() ? "" : ", ") + other;
     }
     return words.empty() ? "none" : words;
+}
+
+constexpr std::array<const char*, 8> kCapabilities{
+    "sendVstEvents",      "sendVstMidiEvent", "receiveVstEvents", "receiveVstMidiEvent",
+    "receiveVstTimeInfo", "offline",          "midiProgramNames", "bypass"};
+
+const char* categoryName(VstIntPtr category);
+
+std::string infoJson(PluginHost& plugin, const std::string& library, VstInt32 latency) {
+    const AEffect& record = plugin.record();
+    JsonWriter json;
+    json.beginObject();
+    json.key("library").value(library);
+    json.key("entryPoint").value(plugin.entryName());
+    json.key("name").value(plugin.effectName());
+    json.key("vendor").value(plugin.vendorString());
+    json.key("product").value(plugin.productString());
+    json.key("vendorVersion").value(static_cast<std::int64_t>(plugin.vendorVersion()));
+    json.key("vstVersion").value(static_cast<std::int64_t>(plugin.vstVersion()));
+    json.key("uniqueId").value(record.uniqueID);
+    json.key("version").value(record.version);
+    const VstIntPtr category = plugin.category();
+    json.key("category").value(categoryName(category));
+    json.key("inputs").value(record.numInputs);
+    json.key("outputs").value(record.numOutputs);
+    json.key("programs").value(record.numPrograms);
+    json.key("latency").value(latency);
+    json.key("latencySampleRate").value(kInfoSampleRate);
+    json.key("flags").value(static_cast<std::int64_t>(static_cast<std::uint32_t>(record.flags)));
+    json.key("canDo").beginObject();
+    for (const char* capability : kCapabilities) {
+        const VstIntPtr answer = plugin.canDo(capability);
+        json.key(capability);
+        if (answer == 0)
+            json.null();
+        else
+            json.value(answer > 0);
+    }
+    json.endObject();
+    json.key("parameters").beginArray();
+    for (VstInt32 i = 0; i < record.numParams; ++i) {
+        json.beginObject();
+        json.key("index").value(i);
+        json.key("name").value(plugin.parameterName(i));
+        json.key("label").value(plugin.parameterLabel(i));
+        json.key("display").value(plugin.parameterDisplay(i));
+        const float current = plugin.parameter(i);
+        json.key("normalised").value(static_cast<double>(current));
+        json.key("displayAt").beginObject();
+        for (const auto& [name, normalised] :
+             {std::pair{"0", 0.0f}, std::pair{"0.5", 0.5f}, std::pair{"1", 1.0f}}) {
+            plugin.setParameter(i, normalised);
+            json.key(name).value(plugin.parameterDisplay(i));
+        }
+        plugin.setParameter(i, current);
+        json.endObject();
+        json.endObject();
+    }
+    json.endArray();
+    json.endObject();
+    return json.text();
 }
 
 const char* categoryName(VstIntPtr category) {
@@ -299,23 +361,25 @@ std::string clippingWarning(const std::vector<std::int64_t>& clipped, const Outp
            " holds nothing above 0 dBFS (lower the level or write a float file)";
 }
 
-void reportChannelMapping(const AudioReader& reader, const std::string& input, int inputs) {
+// What happens to the file's channels that do not meet the plug-in's inputs one to one.
+std::string channelMappingNote(const AudioReader& reader, const std::string& input, int inputs) {
     const int fileChannels = reader.channels();
     const auto range = [](int first, int last) {
         return first == last ? std::to_string(first)
                              : std::to_string(first) + " to " + std::to_string(last);
     };
     if (fileChannels > inputs)
-        note(quote(input) + " has " + std::to_string(fileChannels) +
-             " channels and the plug-in takes " + std::to_string(inputs) + ": file channel" +
-             (fileChannels - inputs > 1 ? "s " : " ") + range(inputs + 1, fileChannels) +
-             (fileChannels - inputs > 1 ? " are" : " is") + " dropped");
-    else if (fileChannels < inputs)
-        note(quote(input) + " has " + std::to_string(fileChannels) + " channel" +
-             (fileChannels > 1 ? "s" : "") + " and the plug-in takes " + std::to_string(inputs) +
-             ": input" + (inputs - fileChannels > 1 ? "s " : " ") +
-             range(fileChannels + 1, inputs) +
-             (inputs - fileChannels > 1 ? " get silence" : " gets silence"));
+        return quote(input) + " has " + std::to_string(fileChannels) +
+               " channels and the plug-in takes " + std::to_string(inputs) + ": file channel" +
+               (fileChannels - inputs > 1 ? "s " : " ") + range(inputs + 1, fileChannels) +
+               (fileChannels - inputs > 1 ? " are" : " is") + " dropped";
+    if (fileChannels < inputs)
+        return quote(input) + " has " + std::to_string(fileChannels) + " channel" +
+               (fileChannels > 1 ? "s" : "") + " and the plug-in takes " + std::to_string(inputs) +
+               ": input" + (inputs - fileChannels > 1 ? "s " : " ") +
+               range(fileChannels + 1, inputs) +
+               (inputs - fileChannels > 1 ? " get silence" : " gets silence");
+    return {};
 }
 
 } // namespace
@@ -330,6 +394,10 @@ void runInfo(const InfoOptions& options) {
     const VstInt32 latency = plugin.latency();
     plugin.suspend();
     const AEffect& record = plugin.record();
+    if (options.json) {
+        std::fputs(infoJson(plugin, options.plugin, latency).c_str(), stdout);
+        return;
+    }
     std::printf("library         %s (entry point %s)\n", options.plugin.c_str(),
                 plugin.entryName().c_str());
     std::printf("name            %s\n", plugin.effectName().c_str());
@@ -351,9 +419,7 @@ void runInfo(const InfoOptions& options) {
     std::printf("flags           0x%08X: %s\n", static_cast<unsigned>(record.flags),
                 flagWords(record.flags).c_str());
     std::printf("can do\n");
-    for (const char* capability :
-         {"sendVstEvents", "sendVstMidiEvent", "receiveVstEvents", "receiveVstMidiEvent",
-          "receiveVstTimeInfo", "offline", "midiProgramNames", "bypass"}) {
+    for (const char* capability : kCapabilities) {
         const VstIntPtr answer = plugin.canDo(capability);
         std::printf("  %-22s %s\n", capability,
                     answer > 0   ? "yes"
@@ -365,14 +431,21 @@ void runInfo(const InfoOptions& options) {
 }
 
 void runProcess(const ProcessOptions& options) {
+    std::vector<std::string> warnings; // also for the JSON report
+    const auto warn = [&warnings](const std::string& text) {
+        note(text);
+        warnings.push_back(text);
+    };
     // Everything that can be checked without the plug-in is checked first.
     OutputFormat format;
     if (!options.keepFormat)
         format = chooseOutputFormat(options.output, options.format, options.bits);
-    for (const std::string* written : {&options.output, &options.stateOut})
+    for (const std::string* written : {&options.output, &options.stateOut, &options.jsonOut})
         for (const std::string* read : {&options.input, &options.stateIn, &options.plugin})
             refuseToOverwrite(*written, *read);
-    if (!options.stateOut.empty()) refuseToOverwrite(options.stateOut, options.output);
+    refuseToOverwrite(options.stateOut, options.output);
+    refuseToOverwrite(options.jsonOut, options.output);
+    refuseToOverwrite(options.jsonOut, options.stateOut);
     std::vector<ParameterRequest> requests;
     for (const std::string& setting : options.parameters)
         requests.push_back(parseParameterSetting(setting));
@@ -397,7 +470,7 @@ void runProcess(const ProcessOptions& options) {
     if (state) {
         std::string warning;
         checkStateBelongsTo(*state, identity, options.stateIn, warning);
-        if (!warning.empty()) note(warning);
+        if (!warning.empty()) warn(warning);
     }
     const VstInt32 inputs = record.numInputs;
     const VstInt32 pluginOutputs = record.numOutputs;
@@ -411,7 +484,8 @@ void runProcess(const ProcessOptions& options) {
                                  what + " has " + channelCount(pluginOutputs) + " of output",
                              false);
     const auto outputs = static_cast<int>(outputMap.size());
-    reportChannelMapping(reader, options.input, inputs);
+    const std::string mapping = channelMappingNote(reader, options.input, inputs);
+    if (!mapping.empty()) warn(mapping);
 
     const bool verbose = options.verbose;
     const auto trace = [verbose](const std::string& text) {
@@ -422,9 +496,11 @@ void runProcess(const ProcessOptions& options) {
     plugin.open(reader.sampleRate(), options.blockSize);
     if (state) restoreState(plugin, *state, trace);
     PluginParameters parameters(plugin);
+    std::vector<ResolvedParameter> settingsMade;
     for (const ParameterRequest& request : requests) {
         const ResolvedParameter resolved = resolveParameter(parameters, request);
         plugin.setParameter(resolved.index, resolved.normalised);
+        settingsMade.push_back(resolved);
         trace(quote(request.text) + ": parameter " + std::to_string(resolved.index) + " set to " +
               std::to_string(resolved.normalised) + ", displays " +
               quote(plugin.parameterDisplay(resolved.index)));
@@ -434,6 +510,8 @@ void runProcess(const ProcessOptions& options) {
                        Dither{options.dither, options.ditherSeed});
     std::optional<PendingFile> stateFile;
     if (!options.stateOut.empty()) stateFile.emplace(options.stateOut, options.force);
+    std::optional<PendingFile> jsonFile;
+    if (!options.jsonOut.empty()) jsonFile.emplace(options.jsonOut, options.force);
 
     trace("resume");
     plugin.resume();
@@ -463,18 +541,18 @@ void runProcess(const ProcessOptions& options) {
     trace("suspend");
     plugin.suspend();
     if (result.latencyChanged)
-        note("the plug-in announced a new delay while processing; the output is aligned by "
+        warn("the plug-in announced a new delay while processing; the output is aligned by "
              "the delay it had when processing started (" +
              std::to_string(settings.latency) + " frames)");
     const std::int64_t announced = std::max(reader.frames(), reader.announcedFrames());
     if (announced > result.frames)
-        note("warning: " + quote(options.input) + " is truncated: its header announces " +
+        warn("warning: " + quote(options.input) + " is truncated: its header announces " +
              std::to_string(announced) + " frames (" +
              seconds3(static_cast<double>(announced) / rate) + " s), it holds " +
              std::to_string(result.frames) + " (" +
              seconds3(static_cast<double>(result.frames) / rate) + " s), which were processed");
     const std::string clipping = clippingWarning(result.clipped, format);
-    if (!clipping.empty()) note("warning: " + clipping);
+    if (!clipping.empty()) warn("warning: " + clipping);
 
     if (stateFile) {
         const bool program = isProgramFileName(options.stateOut);
@@ -484,11 +562,101 @@ void runProcess(const ProcessOptions& options) {
                   : "saving " + std::to_string(saved.values.size()) + " parameter values");
         writeStateFile(*stateFile, saved, program);
     }
-    writer.finish();
-    if (stateFile) stateFile->commit();
-
     const double audioSeconds = static_cast<double>(result.frames) / rate;
     const double writtenSeconds = static_cast<double>(result.written) / rate;
+    if (jsonFile) {
+        JsonWriter json;
+        json.beginObject();
+        json.key("plugin").beginObject();
+        json.key("library").value(options.plugin);
+        json.key("name").value(identity.name);
+        json.key("uniqueId").value(identity.uniqueId);
+        json.key("version").value(identity.version);
+        json.key("latency").value(static_cast<std::int64_t>(settings.latency));
+        json.key("sampleRate").value(reader.sampleRate());
+        json.endObject();
+        json.key("input").beginObject();
+        json.key("path").value(options.input);
+        json.key("channels").value(reader.channels());
+        json.key("sampleRate").value(reader.sampleRate());
+        json.key("frames").value(result.frames);
+        json.key("format").value(reader.formatDescription());
+        json.endObject();
+        json.key("output").beginObject();
+        json.key("path").value(options.output);
+        json.key("channels").value(outputs);
+        json.key("frames").value(result.written);
+        json.key("tailFrames").value(result.written - result.frames);
+        json.key("format").value(format.description);
+        json.key("dither").value(format.integer() ? (options.dither ? "tpdf" : "none") : "");
+        json.key("map").beginArray();
+        for (const int c : outputMap)
+            json.value(c + 1);
+        json.endArray();
+        json.endObject();
+        json.key("settings").beginObject();
+        json.key("block").value(options.blockSize);
+        json.key("precision").value(options.precision);
+        json.key("state").value(options.stateIn);
+        json.key("parameters").beginArray();
+        for (std::size_t i = 0; i < settingsMade.size(); ++i) {
+            json.beginObject();
+            json.key("setting").value(requests[i].text);
+            json.key("index").value(settingsMade[i].index);
+            json.key("normalised").value(static_cast<double>(settingsMade[i].normalised));
+            json.endObject();
+        }
+        json.endArray();
+        json.endObject();
+        json.key("parameters").beginArray();
+        for (VstInt32 i = 0; i < record.numParams; ++i) {
+            json.beginObject();
+            json.key("index").value(i);
+            json.key("name").value(plugin.parameterName(i));
+            json.key("display").value(plugin.parameterDisplay(i));
+            json.key("label").value(plugin.parameterLabel(i));
+            json.key("normalised").value(static_cast<double>(plugin.parameter(i)));
+            json.endObject();
+        }
+        json.endArray();
+        json.key("levels").beginArray();
+        for (std::size_t c = 0; c < std::max(result.before.size(), result.after.size()); ++c) {
+            json.beginObject();
+            json.key("channel").value(static_cast<std::int64_t>(c + 1));
+            const auto side = [&](const char* name, const std::vector<LevelMeter>& meters) {
+                json.key(name);
+                if (c >= meters.size()) {
+                    json.null();
+                    return;
+                }
+                json.beginObject();
+                json.key("peakDb").value(meters[c].peakDb());
+                json.key("rmsDb").value(meters[c].rmsDb());
+                json.endObject();
+            };
+            side("input", result.before);
+            side("output", result.after);
+            json.key("clipped").value(c < result.clipped.size() ? result.clipped[c] : 0);
+            json.endObject();
+        }
+        json.endArray();
+        json.key("warnings").beginArray();
+        for (const std::string& warning : warnings)
+            json.value(warning);
+        json.endArray();
+        json.key("timing").beginObject();
+        json.key("seconds").value(seconds);
+        json.key("audioSeconds").value(writtenSeconds);
+        json.key("pluginSeconds").value(plugin.processingSeconds());
+        json.endObject();
+        json.endObject();
+        const std::string text = json.text();
+        jsonFile->writeBytes(reinterpret_cast<const unsigned char*>(text.data()), text.size());
+    }
+    writer.finish();
+    if (stateFile) stateFile->commit();
+    if (jsonFile) jsonFile->commit();
+
     std::printf("plug-in     %s (%s), running at %d Hz, latency %lld frames\n",
                 identity.name.c_str(), fileName(options.plugin).c_str(), reader.sampleRate(),
                 static_cast<long long>(settings.latency));
