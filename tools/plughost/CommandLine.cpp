@@ -187,6 +187,10 @@ ProcessOptions parseProcess(ArgumentCursor& cursor) {
             options.tailSeconds = options.tailAuto ? 0.0 : tailSeconds(value);
         } else if (cursor.is(nullptr, "--json")) {
             options.jsonOut = cursor.value();
+        } else if (cursor.is(nullptr, "--automation")) {
+            if (!options.automation.empty())
+                throw UsageError("process: --automation is given twice");
+            options.automation = cursor.value();
         } else if (cursor.is(nullptr, "--format")) {
             options.format = cursor.value();
             if (options.format != "wav" && options.format != "aiff" && options.format != "flac")
@@ -284,7 +288,7 @@ usage:
                    [--state FILE] [--save-state FILE] [--tail SECONDS|auto] [--force]
                    [--format wav|aiff|flac] [--bits 16|24|32f] [--keep-format]
                    [--dither tpdf|none] [--seed N] [--channels LIST | --map LIST]
-                   [--json FILE] [--verbose]
+                   [--automation FILE] [--json FILE] [--verbose]
   plughost gen -o FILE [--channels N] [--seconds S] [--rate R]
   plughost --help | --version
 
@@ -323,6 +327,12 @@ process  Runs the plug-in over IN, writes its outputs to OUT and prints the peak
                         show them (else the nearest it shows), in the middle of
                         the stretch of settings that show them.
                         Names match exactly, else ignoring case.
+                        NAME@TIME=VALUE changes the parameter during processing,
+                        TIME seconds into the input (2.5, 2.5s or 2500ms): the
+                        block is split there, so the change lands on that frame
+                        of the input (--param "level stereo 1@2.5s=-6dB").
+  --automation FILE     timed changes from a CSV file, one a line: TIME,PARAMETER,VALUE
+                        (a header line and lines starting with # are skipped)
   -b, --block N         frames per processing call (default 1024)
   --precision 32|64     the plug-in's 32-bit (default) or 64-bit processing; 64 needs a
                         plug-in that offers double-precision processing

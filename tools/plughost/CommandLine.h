@@ -25,6 +25,7 @@ struct ProcessOptions {
     std::string input;
     std::string output;
     std::vector<std::string> parameters; // --param specs, in order
+    std::string automation;              // a CSV file of timed parameter changes
     int blockSize = 1024;
     int precision = 32;
     std::string stateIn;

@@ -12,10 +12,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -208,6 +212,13 @@ const char* categoryName(VstIntPtr category) {
 // ---------------------------------------------------------------------------------------------
 // The processing loop
 
+// A parameter change during processing, at an input frame.
+struct ParameterEvent {
+    std::int64_t frame = 0;
+    VstInt32 index = 0;
+    float normalised = 0.0f;
+};
+
 struct LoopSettings {
     int blockSize = 1024;
     std::int64_t latency = 0;     // frames the plug-in's output lags behind its input
@@ -217,6 +228,7 @@ struct LoopSettings {
     std::int64_t quietFrames = 0; // frames below kQuietLevel that end an automatic tail
     bool clip = false;            // the output holds no more than full scale
     std::vector<int> outputMap;   // file channel k carries plug-in output outputMap[k] (-1: none)
+    std::vector<ParameterEvent> events; // by frame
 };
 
 // -120 dBFS: an automatic tail ends when every channel stays below it.
@@ -265,10 +277,19 @@ LoopResult runBlocks(PluginHost& plugin, AudioReader& reader, AudioWriter& write
     std::int64_t fed = 0; // frames given to the plug-in so far
     bool inputEnded = false;
     std::int64_t quiet = 0; // output frames after the input's end below kQuietLevel
+    std::size_t nextEvent = 0;
     for (;;) {
+        // Changes due now are made before the block; the block ends where the next is due.
+        while (nextEvent < settings.events.size() && settings.events[nextEvent].frame <= fed) {
+            const ParameterEvent& event = settings.events[nextEvent++];
+            plugin.setParameter(event.index, event.normalised);
+        }
+        std::int64_t limit = settings.blockSize;
+        if (nextEvent < settings.events.size())
+            limit = std::min(limit, settings.events[nextEvent].frame - fed);
         std::size_t frames = 0;
         if (!inputEnded) {
-            frames = static_cast<std::size_t>(reader.read(fileBlock.data(), settings.blockSize));
+            frames = static_cast<std::size_t>(reader.read(fileBlock.data(), limit));
             if (frames == 0) {
                 inputEnded = true;
                 result.frames = fed;
@@ -289,8 +310,7 @@ LoopResult runBlocks(PluginHost& plugin, AudioReader& reader, AudioWriter& write
             const std::int64_t end = result.frames + settings.latency +
                                      (settings.tailAuto ? settings.tailCap : settings.tailFrames);
             if (fed >= end || (settings.tailAuto && quiet >= settings.quietFrames)) break;
-            frames = static_cast<std::size_t>(
-                std::min<std::int64_t>(static_cast<std::int64_t>(block), end - fed));
+            frames = static_cast<std::size_t>(std::min(limit, end - fed));
             for (auto& channel : in)
                 std::fill_n(channel.data(), frames, Sample(0));
         }
@@ -441,7 +461,8 @@ void runProcess(const ProcessOptions& options) {
     if (!options.keepFormat)
         format = chooseOutputFormat(options.output, options.format, options.bits);
     for (const std::string* written : {&options.output, &options.stateOut, &options.jsonOut})
-        for (const std::string* read : {&options.input, &options.stateIn, &options.plugin})
+        for (const std::string* read :
+             {&options.input, &options.stateIn, &options.plugin, &options.automation})
             refuseToOverwrite(*written, *read);
     refuseToOverwrite(options.stateOut, options.output);
     refuseToOverwrite(options.jsonOut, options.output);
@@ -449,6 +470,16 @@ void runProcess(const ProcessOptions& options) {
     std::vector<ParameterRequest> requests;
     for (const std::string& setting : options.parameters)
         requests.push_back(parseParameterSetting(setting));
+    if (!options.automation.empty()) {
+        std::ifstream file(options.automation, std::ios::binary);
+        if (!file)
+            throw Failure("cannot read automation file " + quote(options.automation) + ": " +
+                          std::strerror(errno));
+        const std::string text((std::istreambuf_iterator<char>(file)),
+                               std::istreambuf_iterator<char>());
+        for (ParameterRequest& request : parseAutomation(text, options.automation))
+            requests.push_back(std::move(request));
+    }
     std::optional<PluginState> state;
     if (!options.stateIn.empty()) state = readStateFile(options.stateIn);
     AudioReader reader(options.input);
@@ -497,7 +528,22 @@ void runProcess(const ProcessOptions& options) {
     if (state) restoreState(plugin, *state, trace);
     PluginParameters parameters(plugin);
     std::vector<ResolvedParameter> settingsMade;
+    std::vector<ParameterEvent> events;
     for (const ParameterRequest& request : requests) {
+        if (request.seconds) {
+            // Found now, made during processing: the parameter keeps its value until then.
+            const int index = findParameter(parameters, request.target);
+            const float before = plugin.parameter(index);
+            const ResolvedParameter resolved = resolveParameter(parameters, request);
+            plugin.setParameter(index, before);
+            settingsMade.push_back(resolved);
+            events.push_back(
+                {std::llround(*request.seconds * reader.sampleRate()), index, resolved.normalised});
+            trace(quote(request.text) + ": parameter " + std::to_string(index) + " changes to " +
+                  std::to_string(resolved.normalised) + " at frame " +
+                  std::to_string(events.back().frame));
+            continue;
+        }
         const ResolvedParameter resolved = resolveParameter(parameters, request);
         plugin.setParameter(resolved.index, resolved.normalised);
         settingsMade.push_back(resolved);
@@ -529,6 +575,10 @@ void runProcess(const ProcessOptions& options) {
     settings.quietFrames = std::llround(rate);
     settings.clip = format.integer();
     settings.outputMap = outputMap;
+    std::stable_sort(
+        events.begin(), events.end(),
+        [](const ParameterEvent& a, const ParameterEvent& b) { return a.frame < b.frame; });
+    settings.events = events;
     trace("latency " + std::to_string(settings.latency) + " frames");
     Progress progress(stderr, Progress::stderrIsTerminal(), "processing",
                       reader.frames() + settings.latency + settings.tailFrames);
@@ -604,6 +654,11 @@ void runProcess(const ProcessOptions& options) {
             json.key("setting").value(requests[i].text);
             json.key("index").value(settingsMade[i].index);
             json.key("normalised").value(static_cast<double>(settingsMade[i].normalised));
+            json.key("seconds");
+            if (requests[i].seconds)
+                json.value(*requests[i].seconds);
+            else
+                json.null();
             json.endObject();
         }
         json.endArray();

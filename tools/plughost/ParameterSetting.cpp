@@ -165,12 +165,89 @@ ParameterRequest parseParameterValue(const std::string& target, const std::strin
     return request;
 }
 
+double parseSeconds(const std::string& text, const std::string& what) {
+    std::string rest;
+    const auto number = leadingNumber(text, rest);
+    const double scale = rest.empty() || rest == "s" ? 1.0 : rest == "ms" ? 1e-3 : 0.0;
+    if (!number || scale == 0.0 || *number < 0)
+        throw UsageError(what + ": " + quote(trim(text)) +
+                         " is not a time (seconds from 0, such as 2.5, 2.5s or 2500ms)");
+    return *number * scale;
+}
+
 ParameterRequest parseParameterSetting(const std::string& setting) {
     const auto equals = setting.rfind('=');
     if (equals == std::string::npos || trim(setting.substr(0, equals)).empty())
         throw UsageError("--param " + quote(setting) + ": expected NAME=VALUE or INDEX=VALUE");
-    return parseParameterValue(trim(setting.substr(0, equals)), setting.substr(equals + 1),
-                               setting);
+    std::string target = trim(setting.substr(0, equals));
+    std::optional<double> seconds;
+    if (const auto at = target.rfind('@'); at != std::string::npos) {
+        seconds = parseSeconds(target.substr(at + 1), "--param " + quote(setting));
+        target = trim(target.substr(0, at));
+        if (target.empty())
+            throw UsageError("--param " + quote(setting) + ": expected NAME@TIME=VALUE");
+    }
+    ParameterRequest request = parseParameterValue(target, setting.substr(equals + 1), setting);
+    request.seconds = seconds;
+    return request;
+}
+
+namespace {
+
+// The comma-separated fields of one line; a field in double quotes may hold commas, and "" in
+// it stands for one quote.
+std::vector<std::string> csvFields(const std::string& line) {
+    std::vector<std::string> fields(1);
+    bool quoted = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
+                fields.back() += '"';
+                ++i;
+            } else if (c == '"') {
+                quoted = false;
+            } else {
+                fields.back() += c;
+            }
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            fields.emplace_back();
+        } else {
+            fields.back() += c;
+        }
+    }
+    return fields;
+}
+
+} // namespace
+
+std::vector<ParameterRequest> parseAutomation(const std::string& text, const std::string& source) {
+    std::vector<ParameterRequest> requests;
+    std::size_t start = 0;
+    int lineNumber = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const std::string content = trim(line);
+        if (content.empty() || content[0] == '#') continue;
+        std::string rest;
+        if (lineNumber == 1 && !leadingNumber(csvFields(content)[0], rest)) continue; // header
+        const std::string where = quote(source) + " line " + std::to_string(lineNumber);
+        const std::vector<std::string> fields = csvFields(content);
+        if (fields.size() != 3 || trim(fields[1]).empty())
+            throw UsageError("--automation " + where + ": expected TIME,PARAMETER,VALUE");
+        ParameterRequest request = parseParameterValue(
+            trim(fields[1]), fields[2], source + " line " + std::to_string(lineNumber));
+        request.seconds = parseSeconds(fields[0], "--automation " + where);
+        requests.push_back(request);
+    }
+    return requests;
 }
 
 std::optional<double> parseDisplayNumber(const std::string& text, std::string* rest) {

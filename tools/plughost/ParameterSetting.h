@@ -10,6 +10,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace plughost {
 
@@ -20,14 +21,25 @@ struct ParameterRequest {
     std::string target; // a parameter name or a 0-based index
     Kind kind = Kind::Number;
     double value = 0.0;
-    std::string unit; // after the number; empty for a bare number
-    std::string word; // Kind::Word: the display text wanted
+    std::string unit;              // after the number; empty for a bare number
+    std::string word;              // Kind::Word: the display text wanted
+    std::optional<double> seconds; // NAME@TIME=VALUE: when the value takes effect
 
     bool byDisplay() const { return kind == Kind::Word || !unit.empty(); }
 };
 
 // Throws UsageError when setting has no '=', no value, or a value that is none of the forms.
+// A target may end in "@TIME" (seconds: 2.5, 2.5s or 2500ms) for a change during processing.
 ParameterRequest parseParameterSetting(const std::string& setting);
+
+// A time in seconds: "2.5", "2.5s" or "2500ms", at least 0. Throws UsageError naming what.
+double parseSeconds(const std::string& text, const std::string& what);
+
+// An automation file: one change a line, "TIME,PARAMETER,VALUE" (TIME as parseSeconds reads
+// it, PARAMETER a name or index, VALUE as in --param). Blank lines, lines starting with '#'
+// and a first line that does not start with a number (a header) are skipped; a field may be
+// put in double quotes. Throws UsageError naming the file and line.
+std::vector<ParameterRequest> parseAutomation(const std::string& text, const std::string& source);
 
 // The value part alone (for settings read from elsewhere, such as automation files); what
 // names the setting in messages.
