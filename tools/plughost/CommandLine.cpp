@@ -169,7 +169,18 @@ ProcessOptions parseProcess(ArgumentCursor& cursor) {
         } else if (cursor.is("-o", "--output")) {
             options.output = cursor.value();
         } else if (cursor.is("-p", "--param")) {
-            options.parameters.push_back(cursor.value());
+            // A setting belongs to the plug-in named last.
+            (options.chain.empty() ? options.parameters : options.chain.back().parameters)
+                .push_back(cursor.value());
+        } else if (cursor.is("-P", "--plugin")) {
+            const std::string plugin = cursor.value();
+            if (options.plugin.empty()) {
+                if (!options.parameters.empty())
+                    throw UsageError("process: --param before the first plug-in");
+                options.plugin = plugin;
+            } else {
+                options.chain.push_back({plugin, {}});
+            }
         } else if (cursor.is("-b", "--block")) {
             options.blockSize = integerIn(cursor.value(), "--block", 1, kMaxBlockSize);
         } else if (cursor.is(nullptr, "--precision")) {
@@ -235,6 +246,10 @@ ProcessOptions parseProcess(ArgumentCursor& cursor) {
     require(options.plugin, cursor.command(), "the plug-in library");
     require(options.input, cursor.command(), "the input file (-i IN)");
     require(options.output, cursor.command(), "the output file (-o OUT)");
+    if (!options.chain.empty() &&
+        (!options.stateIn.empty() || !options.stateOut.empty() || !options.automation.empty()))
+        throw UsageError("process: --state, --save-state and --automation work with one "
+                         "plug-in, not a chain");
     if (options.keepFormat && (!options.format.empty() || !options.bits.empty()))
         throw UsageError("process: --keep-format cannot go with --format or --bits");
     return options;
@@ -285,6 +300,7 @@ std::string usageText() {
 usage:
   plughost info PLUGIN [--json]
   plughost process PLUGIN -i IN -o OUT [--param SETTING]... [--block N] [--precision 32|64]
+                   [-P PLUGIN [--param SETTING]...]...
                    [--state FILE] [--save-state FILE] [--tail SECONDS|auto] [--force]
                    [--format wav|aiff|flac] [--bits 16|24|32f] [--keep-format]
                    [--dither tpdf|none] [--seed N] [--channels LIST | --map LIST]
@@ -333,6 +349,10 @@ process  Runs the plug-in over IN, writes its outputs to OUT and prints the peak
                         of the input (--param "level stereo 1@2.5s=-6dB").
   --automation FILE     timed changes from a CSV file, one a line: TIME,PARAMETER,VALUE
                         (a header line and lines starting with # are skipped)
+  -P, --plugin PLUGIN   another plug-in after the last one: the chain runs in one pass,
+                        each plug-in's outputs going to the next one's inputs in
+                        order, and the delays of all of them are taken out. --param
+                        settings belong to the plug-in named last before them.
   -b, --block N         frames per processing call (default 1024)
   --precision 32|64     the plug-in's 32-bit (default) or 64-bit processing; 64 needs a
                         plug-in that offers double-precision processing

@@ -20,8 +20,15 @@ struct InfoOptions {
     bool json = false; // the description as JSON on standard output
 };
 
+// A plug-in after the first in a chain, with its own settings.
+struct ChainStage {
+    std::string plugin;
+    std::vector<std::string> parameters;
+};
+
 struct ProcessOptions {
     std::string plugin;
+    std::vector<ChainStage> chain; // -P PLUGIN given more than once: the plug-ins after the first
     std::string input;
     std::string output;
     std::vector<std::string> parameters; // --param specs, in order

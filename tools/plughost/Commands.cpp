@@ -215,6 +215,7 @@ const char* categoryName(VstIntPtr category) {
 // A parameter change during processing, at an input frame.
 struct ParameterEvent {
     std::int64_t frame = 0;
+    std::size_t stage = 0; // which plug-in of the chain
     VstInt32 index = 0;
     float normalised = 0.0f;
 };
@@ -247,28 +248,47 @@ struct LoopResult {
 // the file has none), then silence for the plug-in's delay and the tail. Output frame k is the
 // plug-in's output frame k + latency, so that it lines up with input frame k. Both sides are
 // metered, the output as it is written (clipped when the format must).
+// The buffers of one plug-in in the chain.
 template <typename Sample>
-LoopResult runBlocks(PluginHost& plugin, AudioReader& reader, AudioWriter& writer,
-                     const LoopSettings& settings, Progress& progress) {
+struct StageBuffers {
+    StageBuffers(PluginHost& host, std::size_t block)
+        : plugin(host),
+          in(static_cast<std::size_t>(host.record().numInputs), std::vector<Sample>(block)),
+          out(static_cast<std::size_t>(host.record().numOutputs), std::vector<Sample>(block)),
+          // One place more than needed, so that a plug-in without inputs still gets an array.
+          inPointers(in.size() + 1, nullptr), outPointers(out.size() + 1, nullptr) {
+        for (std::size_t c = 0; c < in.size(); ++c)
+            inPointers[c] = in[c].data();
+        for (std::size_t c = 0; c < out.size(); ++c)
+            outPointers[c] = out[c].data();
+    }
+
+    PluginHost& plugin;
+    std::vector<std::vector<Sample>> in;
+    std::vector<std::vector<Sample>> out;
+    std::vector<Sample*> inPointers;
+    std::vector<Sample*> outPointers;
+};
+
+template <typename Sample>
+LoopResult runBlocks(const std::vector<PluginHost*>& chain, AudioReader& reader,
+                     AudioWriter& writer, const LoopSettings& settings, Progress& progress) {
     const auto block = static_cast<std::size_t>(settings.blockSize);
     const auto fileChannels = static_cast<std::size_t>(reader.channels());
-    const auto inputs = static_cast<std::size_t>(plugin.record().numInputs);
-    const auto outputs = static_cast<std::size_t>(plugin.record().numOutputs);
+    std::vector<StageBuffers<Sample>> stages;
+    stages.reserve(chain.size());
+    for (PluginHost* plugin : chain)
+        stages.emplace_back(*plugin, block);
+    auto& in = stages.front().in;
+    auto& out = stages.back().out;
+    const std::size_t inputs = in.size();
+    const std::size_t outputs = out.size();
 
     const std::vector<int>& map = settings.outputMap;
     const std::size_t written = map.size();
     std::vector<Sample> fileBlock(block * fileChannels);
     std::vector<Sample> outputBlock(block * written);
     std::vector<Sample> column(block);
-    std::vector<std::vector<Sample>> in(inputs, std::vector<Sample>(block));
-    std::vector<std::vector<Sample>> out(outputs, std::vector<Sample>(block));
-    // One place more than needed, so that a plug-in without inputs still gets an array.
-    std::vector<Sample*> inPointers(inputs + 1, nullptr);
-    std::vector<Sample*> outPointers(outputs + 1, nullptr);
-    for (std::size_t c = 0; c < inputs; ++c)
-        inPointers[c] = in[c].data();
-    for (std::size_t c = 0; c < outputs; ++c)
-        outPointers[c] = out[c].data();
 
     LoopResult result;
     result.before.resize(inputs);
@@ -282,7 +302,7 @@ LoopResult runBlocks(PluginHost& plugin, AudioReader& reader, AudioWriter& write
         // Changes due now are made before the block; the block ends where the next is due.
         while (nextEvent < settings.events.size() && settings.events[nextEvent].frame <= fed) {
             const ParameterEvent& event = settings.events[nextEvent++];
-            plugin.setParameter(event.index, event.normalised);
+            chain[event.stage]->setParameter(event.index, event.normalised);
         }
         std::int64_t limit = settings.blockSize;
         if (nextEvent < settings.events.size())
@@ -314,11 +334,24 @@ LoopResult runBlocks(PluginHost& plugin, AudioReader& reader, AudioWriter& write
             for (auto& channel : in)
                 std::fill_n(channel.data(), frames, Sample(0));
         }
-        for (auto& channel : out)
-            std::fill_n(channel.data(), frames, Sample(0));
-
-        plugin.process(inPointers.data(), outPointers.data(), static_cast<VstInt32>(frames), fed);
-        if (plugin.latencyChanged()) result.latencyChanged = true;
+        for (std::size_t k = 0; k < stages.size(); ++k) {
+            StageBuffers<Sample>& stage = stages[k];
+            if (k > 0) {
+                // The previous plug-in's outputs in order; silence where it has too few.
+                const auto& previous = stages[k - 1].out;
+                for (std::size_t c = 0; c < stage.in.size(); ++c) {
+                    if (c < previous.size())
+                        std::copy_n(previous[c].data(), frames, stage.in[c].data());
+                    else
+                        std::fill_n(stage.in[c].data(), frames, Sample(0));
+                }
+            }
+            for (auto& channel : stage.out)
+                std::fill_n(channel.data(), frames, Sample(0));
+            stage.plugin.process(stage.inPointers.data(), stage.outPointers.data(),
+                                 static_cast<VstInt32>(frames), fed);
+            if (stage.plugin.latencyChanged()) result.latencyChanged = true;
+        }
 
         // Frames the plug-in gives before its delay has passed belong to no input frame.
         const std::size_t skip =
@@ -480,19 +513,39 @@ void runProcess(const ProcessOptions& options) {
         for (ParameterRequest& request : parseAutomation(text, options.automation))
             requests.push_back(std::move(request));
     }
+    std::vector<std::vector<ParameterRequest>> laterRequests;
+    for (const ChainStage& stage : options.chain) {
+        laterRequests.emplace_back();
+        for (const std::string& setting : stage.parameters)
+            laterRequests.back().push_back(parseParameterSetting(setting));
+    }
     std::optional<PluginState> state;
     if (!options.stateIn.empty()) state = readStateFile(options.stateIn);
     AudioReader reader(options.input);
     if (options.keepFormat) format = reader.format();
 
-    PluginHost plugin(options.plugin);
+    // The chain: the first plug-in, then those given with -P, each checked once loaded.
+    std::vector<std::unique_ptr<PluginHost>> hosts;
+    std::vector<std::string> paths{options.plugin};
+    for (const ChainStage& stage : options.chain)
+        paths.push_back(stage.plugin);
+    for (const std::string& path : paths) {
+        hosts.push_back(std::make_unique<PluginHost>(path));
+        PluginHost& loaded = *hosts.back();
+        const std::string name = "plug-in " + quote(path);
+        if (options.precision == 64 && !loaded.canDoubleReplacing())
+            throw Failure(name + " offers no 64-bit processing; use --precision 32");
+        if (options.precision == 32 && !loaded.canReplacing())
+            throw Failure(name + " offers no 32-bit replacing processing");
+        if (loaded.record().numOutputs == 0) throw Failure(name + " has no outputs");
+    }
+    std::vector<PluginHost*> chain;
+    for (const auto& host : hosts)
+        chain.push_back(host.get());
+    PluginHost& plugin = *hosts.front();
+    PluginHost& last = *hosts.back();
     const AEffect& record = plugin.record();
     const std::string what = "plug-in " + quote(options.plugin);
-    if (options.precision == 64 && !plugin.canDoubleReplacing())
-        throw Failure(what + " offers no 64-bit processing; use --precision 32");
-    if (options.precision == 32 && !plugin.canReplacing())
-        throw Failure(what + " offers no 32-bit replacing processing");
-    if (record.numOutputs == 0) throw Failure(what + " has no outputs");
     if (state && state->kind == PluginState::Kind::Chunk && !plugin.programsAreChunks())
         throw Failure("state file " + quote(options.stateIn) + " holds a state chunk and " + what +
                       " keeps none");
@@ -504,7 +557,8 @@ void runProcess(const ProcessOptions& options) {
         if (!warning.empty()) warn(warning);
     }
     const VstInt32 inputs = record.numInputs;
-    const VstInt32 pluginOutputs = record.numOutputs;
+    const VstInt32 pluginOutputs = last.record().numOutputs;
+    const std::string lastWhat = "plug-in " + quote(paths.back());
     std::vector<int> outputMap = options.outputMap;
     if (outputMap.empty())
         for (int c = 0; c < pluginOutputs; ++c)
@@ -512,11 +566,20 @@ void runProcess(const ProcessOptions& options) {
     for (const int c : outputMap)
         if (c >= pluginOutputs)
             throw UsageError("output channel " + std::to_string(c + 1) + " does not exist: " +
-                                 what + " has " + channelCount(pluginOutputs) + " of output",
+                                 lastWhat + " has " + channelCount(pluginOutputs) + " of output",
                              false);
     const auto outputs = static_cast<int>(outputMap.size());
     const std::string mapping = channelMappingNote(reader, options.input, inputs);
     if (!mapping.empty()) warn(mapping);
+    for (std::size_t k = 1; k < chain.size(); ++k) {
+        const int given = chain[k - 1]->record().numOutputs;
+        const int taken = chain[k]->record().numInputs;
+        if (given != taken)
+            warn("plug-in " + std::to_string(k) + " of the chain gives " + channelCount(given) +
+                 " and plug-in " + std::to_string(k + 1) + " takes " + std::to_string(taken) +
+                 (given > taken ? ": the extra outputs are dropped"
+                                : ": the inputs beyond get silence"));
+    }
 
     const bool verbose = options.verbose;
     const auto trace = [verbose](const std::string& text) {
@@ -524,32 +587,38 @@ void runProcess(const ProcessOptions& options) {
     };
     trace("open, sample rate " + std::to_string(reader.sampleRate()) + " Hz, block size " +
           std::to_string(options.blockSize));
-    plugin.open(reader.sampleRate(), options.blockSize);
+    for (PluginHost* host : chain)
+        host->open(reader.sampleRate(), options.blockSize);
     if (state) restoreState(plugin, *state, trace);
-    PluginParameters parameters(plugin);
     std::vector<ResolvedParameter> settingsMade;
+    std::vector<const ParameterRequest*> settingsAsked;
     std::vector<ParameterEvent> events;
-    for (const ParameterRequest& request : requests) {
-        if (request.seconds) {
-            // Found now, made during processing: the parameter keeps its value until then.
-            const int index = findParameter(parameters, request.target);
-            const float before = plugin.parameter(index);
+    for (std::size_t stage = 0; stage < chain.size(); ++stage) {
+        PluginHost& host = *chain[stage];
+        PluginParameters parameters(host);
+        for (const ParameterRequest& request : stage == 0 ? requests : laterRequests[stage - 1]) {
+            settingsAsked.push_back(&request);
+            if (request.seconds) {
+                // Found now, made during processing: the parameter keeps its value until then.
+                const int index = findParameter(parameters, request.target);
+                const float before = host.parameter(index);
+                const ResolvedParameter resolved = resolveParameter(parameters, request);
+                host.setParameter(index, before);
+                settingsMade.push_back(resolved);
+                events.push_back({std::llround(*request.seconds * reader.sampleRate()), stage,
+                                  index, resolved.normalised});
+                trace(quote(request.text) + ": parameter " + std::to_string(index) +
+                      " changes to " + std::to_string(resolved.normalised) + " at frame " +
+                      std::to_string(events.back().frame));
+                continue;
+            }
             const ResolvedParameter resolved = resolveParameter(parameters, request);
-            plugin.setParameter(index, before);
+            host.setParameter(resolved.index, resolved.normalised);
             settingsMade.push_back(resolved);
-            events.push_back(
-                {std::llround(*request.seconds * reader.sampleRate()), index, resolved.normalised});
-            trace(quote(request.text) + ": parameter " + std::to_string(index) + " changes to " +
-                  std::to_string(resolved.normalised) + " at frame " +
-                  std::to_string(events.back().frame));
-            continue;
+            trace(quote(request.text) + ": parameter " + std::to_string(resolved.index) +
+                  " set to " + std::to_string(resolved.normalised) + ", displays " +
+                  quote(host.parameterDisplay(resolved.index)));
         }
-        const ResolvedParameter resolved = resolveParameter(parameters, request);
-        plugin.setParameter(resolved.index, resolved.normalised);
-        settingsMade.push_back(resolved);
-        trace(quote(request.text) + ": parameter " + std::to_string(resolved.index) + " set to " +
-              std::to_string(resolved.normalised) + ", displays " +
-              quote(plugin.parameterDisplay(resolved.index)));
     }
 
     AudioWriter writer(options.output, format, outputs, reader.sampleRate(), options.force,
@@ -560,14 +629,23 @@ void runProcess(const ProcessOptions& options) {
     if (!options.jsonOut.empty()) jsonFile.emplace(options.jsonOut, options.force);
 
     trace("resume");
-    plugin.resume();
-    // The buffers and the output file are made for the counts read above.
-    if (record.numInputs != inputs || record.numOutputs != pluginOutputs)
-        throw Failure(what + " changed its channel counts when it was resumed");
-    plugin.latencyChanged(); // the delay is read now, after any change announced so far
+    std::vector<std::pair<VstInt32, VstInt32>> counts;
+    for (PluginHost* host : chain)
+        counts.emplace_back(host->record().numInputs, host->record().numOutputs);
     LoopSettings settings;
+    std::vector<VstInt32> latencies;
+    for (std::size_t k = 0; k < chain.size(); ++k) {
+        PluginHost& host = *chain[k];
+        host.resume();
+        // The buffers and the output file are made for the counts read above.
+        if (counts[k] != std::pair(host.record().numInputs, host.record().numOutputs))
+            throw Failure("plug-in " + quote(paths[k]) +
+                          " changed its channel counts when it was resumed");
+        host.latencyChanged(); // the delay is read now, after any change announced so far
+        latencies.push_back(host.latency());
+        settings.latency += host.latency();
+    }
     settings.blockSize = options.blockSize;
-    settings.latency = plugin.latency();
     const double rate = reader.sampleRate();
     settings.tailFrames = std::llround(options.tailSeconds * rate);
     settings.tailAuto = options.tailAuto;
@@ -584,12 +662,13 @@ void runProcess(const ProcessOptions& options) {
                       reader.frames() + settings.latency + settings.tailFrames);
     const auto start = std::chrono::steady_clock::now();
     const LoopResult result = options.precision == 64
-                                  ? runBlocks<double>(plugin, reader, writer, settings, progress)
-                                  : runBlocks<float>(plugin, reader, writer, settings, progress);
+                                  ? runBlocks<double>(chain, reader, writer, settings, progress)
+                                  : runBlocks<float>(chain, reader, writer, settings, progress);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     trace("suspend");
-    plugin.suspend();
+    for (PluginHost* host : chain)
+        host->suspend();
     if (result.latencyChanged)
         warn("the plug-in announced a new delay while processing; the output is aligned by "
              "the delay it had when processing started (" +
@@ -614,6 +693,9 @@ void runProcess(const ProcessOptions& options) {
     }
     const double audioSeconds = static_cast<double>(result.frames) / rate;
     const double writtenSeconds = static_cast<double>(result.written) / rate;
+    double pluginSeconds = 0.0;
+    for (PluginHost* host : chain)
+        pluginSeconds += host->processingSeconds();
     if (jsonFile) {
         JsonWriter json;
         json.beginObject();
@@ -622,9 +704,19 @@ void runProcess(const ProcessOptions& options) {
         json.key("name").value(identity.name);
         json.key("uniqueId").value(identity.uniqueId);
         json.key("version").value(identity.version);
-        json.key("latency").value(static_cast<std::int64_t>(settings.latency));
+        json.key("latency").value(static_cast<std::int64_t>(latencies.front()));
         json.key("sampleRate").value(reader.sampleRate());
         json.endObject();
+        json.key("chain").beginArray();
+        for (std::size_t k = 0; k < chain.size(); ++k) {
+            json.beginObject();
+            json.key("library").value(paths[k]);
+            json.key("name").value(chain[k]->effectName());
+            json.key("latency").value(latencies[k]);
+            json.endObject();
+        }
+        json.endArray();
+        json.key("latency").value(static_cast<std::int64_t>(settings.latency));
         json.key("input").beginObject();
         json.key("path").value(options.input);
         json.key("channels").value(reader.channels());
@@ -651,12 +743,12 @@ void runProcess(const ProcessOptions& options) {
         json.key("parameters").beginArray();
         for (std::size_t i = 0; i < settingsMade.size(); ++i) {
             json.beginObject();
-            json.key("setting").value(requests[i].text);
+            json.key("setting").value(settingsAsked[i]->text);
             json.key("index").value(settingsMade[i].index);
             json.key("normalised").value(static_cast<double>(settingsMade[i].normalised));
             json.key("seconds");
-            if (requests[i].seconds)
-                json.value(*requests[i].seconds);
+            if (settingsAsked[i]->seconds)
+                json.value(*settingsAsked[i]->seconds);
             else
                 json.null();
             json.endObject();
@@ -664,14 +756,18 @@ void runProcess(const ProcessOptions& options) {
         json.endArray();
         json.endObject();
         json.key("parameters").beginArray();
-        for (VstInt32 i = 0; i < record.numParams; ++i) {
-            json.beginObject();
-            json.key("index").value(i);
-            json.key("name").value(plugin.parameterName(i));
-            json.key("display").value(plugin.parameterDisplay(i));
-            json.key("label").value(plugin.parameterLabel(i));
-            json.key("normalised").value(static_cast<double>(plugin.parameter(i)));
-            json.endObject();
+        for (std::size_t k = 0; k < chain.size(); ++k) {
+            PluginHost& host = *chain[k];
+            for (VstInt32 i = 0; i < host.record().numParams; ++i) {
+                json.beginObject();
+                json.key("plugin").value(static_cast<std::int64_t>(k + 1));
+                json.key("index").value(i);
+                json.key("name").value(host.parameterName(i));
+                json.key("display").value(host.parameterDisplay(i));
+                json.key("label").value(host.parameterLabel(i));
+                json.key("normalised").value(static_cast<double>(host.parameter(i)));
+                json.endObject();
+            }
         }
         json.endArray();
         json.key("levels").beginArray();
@@ -702,7 +798,7 @@ void runProcess(const ProcessOptions& options) {
         json.key("timing").beginObject();
         json.key("seconds").value(seconds);
         json.key("audioSeconds").value(writtenSeconds);
-        json.key("pluginSeconds").value(plugin.processingSeconds());
+        json.key("pluginSeconds").value(pluginSeconds);
         json.endObject();
         json.endObject();
         const std::string text = json.text();
@@ -712,9 +808,13 @@ void runProcess(const ProcessOptions& options) {
     if (stateFile) stateFile->commit();
     if (jsonFile) jsonFile->commit();
 
-    std::printf("plug-in     %s (%s), running at %d Hz, latency %lld frames\n",
-                identity.name.c_str(), fileName(options.plugin).c_str(), reader.sampleRate(),
-                static_cast<long long>(settings.latency));
+    for (std::size_t k = 0; k < chain.size(); ++k)
+        std::printf("plug-in     %s (%s), running at %d Hz, latency %d frames\n",
+                    chain[k]->effectName().c_str(), fileName(paths[k]).c_str(), reader.sampleRate(),
+                    latencies[k]);
+    if (chain.size() > 1)
+        std::printf("chain       %zu plug-ins, latency %lld frames in all\n", chain.size(),
+                    static_cast<long long>(settings.latency));
     std::printf("input       %s: %s, %d Hz, %.3f s, %s\n", options.input.c_str(),
                 channelCount(reader.channels()).c_str(), reader.sampleRate(), audioSeconds,
                 reader.formatDescription().c_str());
@@ -724,9 +824,12 @@ void runProcess(const ProcessOptions& options) {
     if (result.written > result.frames)
         std::printf(" (tail %.3f s)", writtenSeconds - audioSeconds);
     std::printf("\n");
-    if (record.numParams > 0) std::printf("\n%s", parameterTable(plugin).c_str());
+    for (std::size_t k = 0; k < chain.size(); ++k) {
+        if (chain[k]->record().numParams == 0) continue;
+        if (chain.size() > 1) std::printf("\nplug-in %zu, %s", k + 1, fileName(paths[k]).c_str());
+        std::printf("\n%s", parameterTable(*chain[k]).c_str());
+    }
     std::printf("\n%s\n", levelTable(result.before, result.after).c_str());
-    const double pluginSeconds = plugin.processingSeconds();
     std::printf("time        %.3f s for %.3f s of audio", seconds, writtenSeconds);
     if (writtenSeconds > 0 && seconds > 0)
         std::printf(" (%.0fx real time); in the plug-in %.3f s (%.0f%%)", writtenSeconds / seconds,
