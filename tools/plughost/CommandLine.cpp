@@ -22,6 +22,7 @@ public:
 
     bool next() {
         if (++m_index >= m_args.size()) return false;
+        m_start = m_index;
         m_inlineValue.reset();
         m_current = m_args[m_index];
         const auto equals = m_current.find('=');
@@ -50,11 +51,17 @@ public:
         if (m_inlineValue) throw UsageError(m_command + ": " + m_current + " takes no value");
     }
     const std::string& command() const { return m_command; }
+    // The arguments the current option took, as given.
+    std::vector<std::string> raw() const {
+        return {m_args.begin() + static_cast<long>(m_start),
+                m_args.begin() + static_cast<long>(m_index) + 1};
+    }
 
 private:
     const std::vector<std::string>& m_args;
     std::string m_command;
     std::size_t m_index = 0;
+    std::size_t m_start = 0;
     std::string m_current;
     std::optional<std::string> m_inlineValue;
 };
@@ -163,9 +170,14 @@ ProcessOptions parseProcess(ArgumentCursor& cursor) {
     ProcessOptions options;
     while (cursor.next()) {
         if (cursor.is("-i", "--input")) {
-            if (!options.input.empty())
-                throw UsageError("process: -i is given twice; one run reads one input file");
-            options.input = cursor.value();
+            options.inputs.push_back(cursor.value());
+            continue;
+        } else if (cursor.is(nullptr, "--out-dir")) {
+            options.outDir = cursor.value();
+            continue;
+        } else if (cursor.is("-j", "--jobs")) {
+            options.jobs = integerIn(cursor.value(), "--jobs", 1, 1024);
+            continue;
         } else if (cursor.is("-o", "--output")) {
             options.output = cursor.value();
         } else if (cursor.is("-p", "--param")) {
@@ -242,10 +254,24 @@ ProcessOptions parseProcess(ArgumentCursor& cursor) {
         } else {
             setPlugin(options.plugin, cursor);
         }
+        const std::vector<std::string> raw = cursor.raw();
+        options.perFileArgs.insert(options.perFileArgs.end(), raw.begin(), raw.end());
     }
     require(options.plugin, cursor.command(), "the plug-in library");
-    require(options.input, cursor.command(), "the input file (-i IN)");
-    require(options.output, cursor.command(), "the output file (-o OUT)");
+    if (options.inputs.empty())
+        throw UsageError(cursor.command() + ": the input file (-i IN) is missing");
+    options.input = options.inputs.front();
+    if (isBatch(options)) {
+        if (options.outDir.empty())
+            throw UsageError("process: several inputs need --out-dir DIR for their outputs");
+        if (!options.output.empty())
+            throw UsageError("process: a batch writes to --out-dir; -o names one output");
+        if (!options.jsonOut.empty() || !options.stateOut.empty())
+            throw UsageError("process: --json and --save-state name one file; a batch "
+                             "cannot use them");
+    } else {
+        require(options.output, cursor.command(), "the output file (-o OUT)");
+    }
     if (!options.chain.empty() &&
         (!options.stateIn.empty() || !options.stateOut.empty() || !options.automation.empty()))
         throw UsageError("process: --state, --save-state and --automation work with one "
@@ -276,6 +302,12 @@ GenOptions parseGen(ArgumentCursor& cursor) {
 
 } // namespace
 
+bool isBatch(const ProcessOptions& options) {
+    return options.inputs.size() > 1 || !options.outDir.empty() ||
+           (!options.inputs.empty() &&
+            options.inputs.front().find_first_of("*?[") != std::string::npos);
+}
+
 Command parseCommandLine(const std::vector<std::string>& args) {
     if (args.empty()) throw UsageError("no command given");
     const std::string& command = args[0];
@@ -305,6 +337,7 @@ usage:
                    [--format wav|aiff|flac] [--bits 16|24|32f] [--keep-format]
                    [--dither tpdf|none] [--seed N] [--channels LIST | --map LIST]
                    [--automation FILE] [--json FILE] [--verbose]
+  plughost process PLUGIN -i IN... --out-dir DIR [--jobs N] [options as above]
   plughost gen -o FILE [--channels N] [--seconds S] [--rate R]
   plughost --help | --version
 
@@ -353,6 +386,12 @@ process  Runs the plug-in over IN, writes its outputs to OUT and prints the peak
                         each plug-in's outputs going to the next one's inputs in
                         order, and the delays of all of them are taken out. --param
                         settings belong to the plug-in named last before them.
+  --out-dir DIR         a batch: every -i (given more than once, or a pattern such as
+                        'takes/*.wav' in quotes) is processed on its own into DIR,
+                        under its own name (extension from --format, else its own).
+                        One line per file and a total are printed; a file that fails
+                        does not stop the others, and the exit status is 1 if any did.
+  -j, --jobs N          files processed at once in a batch (default: one per processor)
   -b, --block N         frames per processing call (default 1024)
   --precision 32|64     the plug-in's 32-bit (default) or 64-bit processing; 64 needs a
                         plug-in that offers double-precision processing

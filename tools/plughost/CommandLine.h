@@ -28,6 +28,13 @@ struct ChainStage {
 
 struct ProcessOptions {
     std::string plugin;
+    // Batches: several inputs (or patterns), each written to outDir under its own name, jobs
+    // runs at a time (0: one per processor). perFileArgs repeats the command line without
+    // the batch's options, for the run of each file.
+    std::vector<std::string> inputs;
+    std::string outDir;
+    int jobs = 0;
+    std::vector<std::string> perFileArgs;
     std::vector<ChainStage> chain; // -P PLUGIN given more than once: the plug-ins after the first
     std::string input;
     std::string output;
@@ -51,6 +58,9 @@ struct ProcessOptions {
     std::vector<int> outputMap;
     bool verbose = false;
 };
+
+// Whether the options ask for a batch: several inputs, a pattern, or an output folder.
+bool isBatch(const ProcessOptions& options);
 
 constexpr double kMaxAutoTailSeconds = 30.0;
 constexpr double kMaxTailSeconds = 3600.0;

@@ -9,9 +9,11 @@
 #include "PluginHost.h"
 #include "Progress.h"
 #include "StateFile.h"
+#include "Subprocess.h"
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -20,6 +22,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -483,7 +486,9 @@ void runInfo(const InfoOptions& options) {
     if (record.numParams > 0) std::printf("%s", parameterTable(plugin).c_str());
 }
 
-void runProcess(const ProcessOptions& options) {
+namespace {
+
+void processOne(const ProcessOptions& options) {
     std::vector<std::string> warnings; // also for the JSON report
     const auto warn = [&warnings](const std::string& text) {
         note(text);
@@ -842,6 +847,103 @@ void runProcess(const ProcessOptions& options) {
              ", update display " + std::to_string(calls.updateDisplay) + ", automate " +
              std::to_string(calls.automate) + ", other " + std::to_string(calls.other));
     }
+}
+
+// The output name of one file of a batch: its name in the output folder, with the extension
+// of the format asked for, else its own when plughost writes that format, else .wav.
+std::string batchOutput(const ProcessOptions& options, const std::string& input) {
+    namespace fs = std::filesystem;
+    std::string extension = fs::path(input).extension().string();
+    std::string lower = extension;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (!options.format.empty())
+        extension = "." + options.format;
+    else if (!options.keepFormat && lower != ".wav" && lower != ".aif" && lower != ".aiff" &&
+             lower != ".flac")
+        extension = ".wav";
+    return (fs::path(options.outDir) / fs::path(input).stem()).string() + extension;
+}
+
+// The text a failed run printed, without the program's name in front.
+std::string failureText(const std::string& errorText, int exitCode) {
+    std::string last;
+    std::size_t start = 0;
+    while (start < errorText.size()) {
+        const std::size_t end = std::min(errorText.find('\n', start), errorText.size());
+        if (end > start) last = errorText.substr(start, end - start);
+        start = end + 1;
+    }
+    if (last.rfind("plughost: ", 0) == 0) last.erase(0, 10);
+    return last.empty() ? "ended with status " + std::to_string(exitCode) : last;
+}
+
+void runBatch(const ProcessOptions& options) {
+    std::vector<std::string> inputs;
+    for (const std::string& pattern : options.inputs)
+        for (std::string& name : expandPattern(pattern))
+            inputs.push_back(std::move(name));
+    std::vector<std::string> outputs;
+    std::map<std::string, std::string> byOutput;
+    for (const std::string& input : inputs) {
+        outputs.push_back(batchOutput(options, input));
+        const auto [other, fresh] = byOutput.emplace(outputs.back(), input);
+        if (!fresh)
+            throw UsageError(quote(input) + " and " + quote(other->second) +
+                                 " would both be written to " + quote(outputs.back()),
+                             false);
+    }
+    std::error_code error;
+    std::filesystem::create_directories(options.outDir, error);
+    if (!std::filesystem::is_directory(options.outDir))
+        throw Failure("cannot write to " + quote(options.outDir) + ": " +
+                      (error ? error.message() : "it is not a folder"));
+
+    std::vector<std::vector<std::string>> runs;
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        std::vector<std::string> run{"process"};
+        run.insert(run.end(), options.perFileArgs.begin(), options.perFileArgs.end());
+        run.insert(run.end(), {"-i", inputs[i], "-o", outputs[i]});
+        runs.push_back(std::move(run));
+    }
+    const int jobs = options.jobs > 0 ? options.jobs : processorCount();
+    std::size_t failed = 0;
+    const auto start = std::chrono::steady_clock::now();
+    runChildren(runs, jobs, [&](std::size_t index, const ChildResult& result) {
+        if (result.exitCode == 0) {
+            const std::string notes = result.errorText;
+            const auto warnings =
+                static_cast<std::size_t>(std::count(notes.begin(), notes.end(), '\n'));
+            std::printf("done    %s -> %s%s\n", inputs[index].c_str(), outputs[index].c_str(),
+                        warnings == 0 ? ""
+                                      : (" (" + std::to_string(warnings) +
+                                         (warnings == 1 ? " note)" : " notes)"))
+                                            .c_str());
+        } else {
+            ++failed;
+            std::printf("FAILED  %s: %s\n", inputs[index].c_str(),
+                        failureText(result.errorText, result.exitCode).c_str());
+        }
+        std::fflush(stdout);
+    });
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("total   %zu files, %zu done, %zu failed, %.3f s with %d jobs (%.2f files a "
+                "second)\n",
+                inputs.size(), inputs.size() - failed, failed, seconds, jobs,
+                seconds > 0 ? static_cast<double>(inputs.size()) / seconds : 0.0);
+    if (failed > 0)
+        throw Failure(std::to_string(failed) + " of " + std::to_string(inputs.size()) +
+                      (inputs.size() == 1 ? " file" : " files") + " failed");
+}
+
+} // namespace
+
+void runProcess(const ProcessOptions& options) {
+    if (isBatch(options))
+        runBatch(options);
+    else
+        processOne(options);
 }
 
 void runGen(const GenOptions& options) {
