@@ -208,6 +208,8 @@ ProcessOptions parseProcess(ArgumentCursor& cursor) {
             const std::string value = cursor.value();
             options.tailAuto = value == "auto";
             options.tailSeconds = options.tailAuto ? 0.0 : tailSeconds(value);
+        } else if (cursor.is(nullptr, "--rate")) {
+            options.rate = integerIn(cursor.value(), "--rate", 1000, 768000);
         } else if (cursor.is(nullptr, "--json")) {
             options.jsonOut = cursor.value();
         } else if (cursor.is(nullptr, "--automation")) {
@@ -336,7 +338,7 @@ usage:
                    [--state FILE] [--save-state FILE] [--tail SECONDS|auto] [--force]
                    [--format wav|aiff|flac] [--bits 16|24|32f] [--keep-format]
                    [--dither tpdf|none] [--seed N] [--channels LIST | --map LIST]
-                   [--automation FILE] [--json FILE] [--verbose]
+                   [--automation FILE] [--json FILE] [--rate R] [--verbose]
   plughost process PLUGIN -i IN... --out-dir DIR [--jobs N] [options as above]
   plughost gen -o FILE [--channels N] [--seconds S] [--rate R]
   plughost --help | --version
@@ -382,6 +384,8 @@ process  Runs the plug-in over IN, writes its outputs to OUT and prints the peak
                         of the input (--param "level stereo 1@2.5s=-6dB").
   --automation FILE     timed changes from a CSV file, one a line: TIME,PARAMETER,VALUE
                         (a header line and lines starting with # are skipped)
+  --rate R              the sample rate the plug-in must run at: an input at another
+                        rate is refused (plughost does not resample)
   -P, --plugin PLUGIN   another plug-in after the last one: the chain runs in one pass,
                         each plug-in's outputs going to the next one's inputs in
                         order, and the delays of all of them are taken out. --param

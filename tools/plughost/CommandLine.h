@@ -42,6 +42,7 @@ struct ProcessOptions {
     std::string automation;              // a CSV file of timed parameter changes
     int blockSize = 1024;
     int precision = 32;
+    int rate = 0; // the sample rate the plug-in must run at; 0: the input's
     std::string stateIn;
     std::string stateOut;
     std::string jsonOut;      // a JSON report of the run

@@ -528,6 +528,11 @@ void processOne(const ProcessOptions& options) {
     if (!options.stateIn.empty()) state = readStateFile(options.stateIn);
     AudioReader reader(options.input);
     if (options.keepFormat) format = reader.format();
+    if (options.rate != 0 && reader.sampleRate() != options.rate)
+        throw Failure(quote(options.input) + " is at " + std::to_string(reader.sampleRate()) +
+                      " Hz, not the " + std::to_string(options.rate) +
+                      " Hz that --rate asks for; plughost does not resample (convert the file "
+                      "first)");
 
     // The chain: the first plug-in, then those given with -P, each checked once loaded.
     std::vector<std::unique_ptr<PluginHost>> hosts;
