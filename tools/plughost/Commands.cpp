@@ -550,6 +550,7 @@ void processOne(const ProcessOptions& options) {
         if (loaded.record().numOutputs == 0) throw Failure(name + " has no outputs");
     }
     std::vector<PluginHost*> chain;
+    chain.reserve(hosts.size());
     for (const auto& host : hosts)
         chain.push_back(host.get());
     PluginHost& plugin = *hosts.front();
@@ -640,6 +641,7 @@ void processOne(const ProcessOptions& options) {
 
     trace("resume");
     std::vector<std::pair<VstInt32, VstInt32>> counts;
+    counts.reserve(chain.size());
     for (PluginHost* host : chain)
         counts.emplace_back(host->record().numInputs, host->record().numOutputs);
     LoopSettings settings;
@@ -933,9 +935,9 @@ void runBatch(const ProcessOptions& options) {
     });
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("total   %zu files, %zu done, %zu failed, %.3f s with %d jobs (%.2f files a "
+    std::printf("total   %zu files, %zu done, %zu failed, %.3f s with %d job%s (%.2f files a "
                 "second)\n",
-                inputs.size(), inputs.size() - failed, failed, seconds, jobs,
+                inputs.size(), inputs.size() - failed, failed, seconds, jobs, jobs == 1 ? "" : "s",
                 seconds > 0 ? static_cast<double>(inputs.size()) / seconds : 0.0);
     if (failed > 0)
         throw Failure(std::to_string(failed) + " of " + std::to_string(inputs.size()) +

@@ -16,8 +16,6 @@
 #include <thread>
 #include <unistd.h>
 
-extern char** environ;
-
 namespace plughost {
 
 std::vector<std::string> expandPattern(const std::string& pattern) {
@@ -61,7 +59,7 @@ std::string readAndRemove(const std::string& path) {
 // This program, as the running process sees it: the same file even if the program has been
 // replaced on disk (rebuilt) since the batch started.
 std::string selfPath() {
-    const std::string path = "/proc/self/exe";
+    std::string path = "/proc/self/exe";
     if (access(path.c_str(), X_OK) != 0)
         throw Failure("cannot find the plughost program to run once per file");
     return path;
@@ -88,6 +86,7 @@ void runChildren(const std::vector<std::vector<std::string>>& runs, int jobs,
             std::vector<std::string> arguments{program};
             arguments.insert(arguments.end(), runs[next].begin(), runs[next].end());
             std::vector<char*> argv;
+            argv.reserve(arguments.size() + 1);
             for (std::string& argument : arguments)
                 argv.push_back(argument.data());
             argv.push_back(nullptr);
