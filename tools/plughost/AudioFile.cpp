@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <cmath>
 #include <filesystem>
 #include <sndfile.h>
 
@@ -26,19 +28,114 @@ std::string sndfileError(SNDFILE* file) {
     return reason;
 }
 
+int bytesPerSample(int format) {
+    switch (format & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_PCM_U8:
+        return 1;
+    case SF_FORMAT_PCM_16:
+        return 2;
+    case SF_FORMAT_PCM_24:
+        return 3;
+    case SF_FORMAT_PCM_32:
+    case SF_FORMAT_FLOAT:
+        return 4;
+    case SF_FORMAT_DOUBLE:
+        return 8;
+    default:
+        return 0;
+    }
+}
+
+// The number after marker in libsndfile's log of the header it parsed, or -1.
+std::int64_t loggedNumber(const std::string& log, const std::string& marker) {
+    const auto at = log.find(marker);
+    if (at == std::string::npos) return -1;
+    std::int64_t value = 0;
+    const char* begin = log.data() + at + marker.size();
+    const auto [next, error] = std::from_chars(begin, log.data() + log.size(), value);
+    return error == std::errc() && next != begin ? value : -1;
+}
+
+// libsndfile notes a data chunk longer than the file ("data : 15360000 (should be 4988)" for
+// WAV, the 'COMM' frame count for AIFF) in its log and carries on with what is there.
+std::int64_t headerFrames(SNDFILE* file, int format, int channels, std::int64_t frames) {
+    std::string log(16384, '\0');
+    sf_command(file, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size()));
+    log.resize(log.find('\0'));
+    const std::int64_t commFrames = loggedNumber(log, "Frame count read from 'COMM' chunk (");
+    if (commFrames > frames) return commFrames;
+    const auto data = log.find("\ndata : ");
+    const int frameBytes = bytesPerSample(format) * channels;
+    if (data != std::string::npos && log.find("(should be", data) != std::string::npos &&
+        frameBytes > 0) {
+        const std::int64_t bytes = loggedNumber(log.substr(data), "data : ");
+        if (bytes / frameBytes > frames) return bytes / frameBytes;
+    }
+    return frames;
+}
+
 } // namespace
 
+bool OutputFormat::integer() const {
+    return integerBits() != 0;
+}
+
+int OutputFormat::integerBits() const {
+    switch (sndfileFormat & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_PCM_U8:
+        return 8;
+    case SF_FORMAT_PCM_16:
+        return 16;
+    case SF_FORMAT_PCM_24:
+        return 24;
+    case SF_FORMAT_PCM_32:
+        return 32;
+    default:
+        return 0;
+    }
+}
+
 OutputFormat outputFormatFor(const std::string& path) {
-    const std::string extension = lowerExtension(path);
-    if (extension == ".wav") return {SF_FORMAT_RF64 | SF_FORMAT_FLOAT, "32-bit float WAV"};
-    if (extension == ".aif" || extension == ".aiff")
-        return {SF_FORMAT_AIFF | SF_FORMAT_FLOAT, "32-bit float AIFF"};
-    if (extension == ".flac") return {SF_FORMAT_FLAC | SF_FORMAT_PCM_24, "24-bit FLAC"};
-    if (extension.empty())
-        throw Failure("cannot tell the format of " + quote(path) +
-                      " from its name: end it in .wav, .aiff, .aif or .flac");
-    throw Failure("unsupported output format " + quote(extension) +
-                  " (use .wav, .aiff, .aif or .flac)");
+    return chooseOutputFormat(path, "", "");
+}
+
+OutputFormat chooseOutputFormat(const std::string& path, const std::string& container,
+                                const std::string& samples) {
+    std::string kind = container;
+    if (kind.empty()) {
+        const std::string extension = lowerExtension(path);
+        if (extension == ".wav")
+            kind = "wav";
+        else if (extension == ".aif" || extension == ".aiff")
+            kind = "aiff";
+        else if (extension == ".flac")
+            kind = "flac";
+        else if (extension.empty())
+            throw Failure("cannot tell the format of " + quote(path) +
+                          " from its name: end it in .wav, .aiff, .aif or .flac, or give "
+                          "--format");
+        else
+            throw Failure("unsupported output format " + quote(extension) +
+                          " (use .wav, .aiff, .aif or .flac, or give --format)");
+    }
+    const bool flac = kind == "flac";
+    const std::string bits = samples.empty() ? (flac ? "24" : "32f") : samples;
+    if (flac && bits == "32f") throw UsageError("FLAC holds integer samples only: --bits 16 or 24");
+    OutputFormat format;
+    const int major = kind == "wav"    ? SF_FORMAT_RF64
+                      : kind == "aiff" ? SF_FORMAT_AIFF
+                                       : SF_FORMAT_FLAC;
+    const int minor = bits == "16"   ? SF_FORMAT_PCM_16
+                      : bits == "24" ? SF_FORMAT_PCM_24
+                                     : SF_FORMAT_FLOAT;
+    format.sndfileFormat = major | minor;
+    format.description = (bits == "32f" ? std::string("32-bit float") : bits + "-bit") + " " +
+                         (kind == "wav"    ? "WAV"
+                          : kind == "aiff" ? "AIFF"
+                                           : "FLAC");
+    return format;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -58,6 +155,7 @@ AudioReader::AudioReader(const std::string& path) : m_path(path) {
     m_sampleRate = info.samplerate;
     m_format = info.format;
     m_frames = info.frames;
+    m_announcedFrames = headerFrames(m_file, m_format, info.channels, m_frames);
     if (m_channels <= 0 || m_sampleRate <= 0) {
         sf_close(m_file);
         m_file = nullptr;
@@ -69,6 +167,10 @@ AudioReader::AudioReader(const std::string& path) : m_path(path) {
 
 AudioReader::~AudioReader() {
     if (m_file != nullptr) sf_close(m_file);
+}
+
+OutputFormat AudioReader::format() const {
+    return {m_format, formatDescription()};
 }
 
 std::string AudioReader::formatDescription() const {
@@ -107,9 +209,10 @@ std::int64_t AudioReader::read(double* interleaved, std::int64_t frames) {
 // Writing
 
 AudioWriter::AudioWriter(const std::string& path, const OutputFormat& format, int channels,
-                         int sampleRate)
-    : m_pending(path),
+                         int sampleRate, bool replaceReadOnly, Dither dither)
+    : m_pending(path, replaceReadOnly),
       m_floatSamples((format.sndfileFormat & SF_FORMAT_SUBMASK) == SF_FORMAT_FLOAT),
+      m_bits(format.integerBits()), m_dither(dither), m_random(dither.seed | 1),
       m_channels(channels) {
     SF_INFO info{};
     info.channels = channels;
@@ -137,11 +240,41 @@ void AudioWriter::checkWritten(std::int64_t written, std::int64_t wanted) {
         throw Failure("cannot write " + quote(m_pending.finalPath()) + ": " + sndfileError(m_file));
 }
 
+double AudioWriter::nextDither() {
+    // xorshift64*: fast, and the same sequence for the same seed everywhere.
+    m_random ^= m_random >> 12;
+    m_random ^= m_random << 25;
+    m_random ^= m_random >> 27;
+    const std::uint64_t bits = m_random * 2685821657736338717ull;
+    return static_cast<double>(bits >> 11) * 0x1.0p-53; // [0, 1)
+}
+
+template <typename Sample>
+void AudioWriter::writeIntegers(const Sample* interleaved, std::int64_t frames) {
+    const auto count = static_cast<std::size_t>(frames * m_channels);
+    m_integers.resize(count);
+    const double scale = std::ldexp(1.0, m_bits - 1);
+    const double highest = scale - 1.0;
+    const int shift = 32 - m_bits; // libsndfile takes integers at full 32-bit scale
+    for (std::size_t i = 0; i < count; ++i) {
+        const double exact = static_cast<double>(interleaved[i]) * scale;
+        double rounded = std::nearbyint(exact);
+        if (rounded != exact && m_dither.tpdf)
+            rounded = std::nearbyint(exact + nextDither() - nextDither());
+        rounded = std::clamp(rounded, -scale, highest);
+        m_integers[i] =
+            static_cast<int>(static_cast<std::int64_t>(rounded) * (std::int64_t{1} << shift));
+    }
+    checkWritten(sf_writef_int(m_file, m_integers.data(), frames), frames);
+}
+
 void AudioWriter::write(const float* interleaved, std::int64_t frames) {
+    if (m_bits != 0) return writeIntegers(interleaved, frames);
     checkWritten(sf_writef_float(m_file, interleaved, frames), frames);
 }
 
 void AudioWriter::write(const double* interleaved, std::int64_t frames) {
+    if (m_bits != 0) return writeIntegers(interleaved, frames);
     // Narrowed here rather than through libsndfile's small buffer (see AudioReader::read).
     if (m_floatSamples) {
         m_narrow.resize(static_cast<std::size_t>(frames * m_channels));

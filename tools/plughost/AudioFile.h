@@ -16,12 +16,31 @@ namespace plughost {
 
 struct OutputFormat {
     int sndfileFormat = 0;
-    const char* description = "";
+    std::string description;
+    // Integer samples hold values up to full scale only; anything beyond is clipped.
+    bool integer() const;
+    // Bits of an integer sample (8, 16, 24 or 32); 0 for floating point.
+    int integerBits() const;
 };
 
 // The format for an output path: .wav (32-bit float; larger than 4 GiB becomes RF64), .aif or
 // .aiff (32-bit float), .flac (24-bit). Throws Failure for any other extension.
 OutputFormat outputFormatFor(const std::string& path);
+
+// The format asked for on the command line: container "wav", "aiff" or "flac" (empty: from the
+// path's extension), samples "16", "24" or "32f" (empty: the container's default: 32-bit float,
+// 24-bit for FLAC). Throws UsageError for a combination that does not exist (32f FLAC).
+OutputFormat chooseOutputFormat(const std::string& path, const std::string& container,
+                                const std::string& samples);
+
+// How integer output is rounded: plain rounding, or with triangular (TPDF) dither of two
+// least significant bits peak to peak from a generator started at seed, so that runs repeat.
+// Samples the format holds exactly are written unchanged either way: silence stays silent
+// and unity gain into the input's own format is bit-exact.
+struct Dither {
+    bool tpdf = true;
+    std::uint64_t seed = 1;
+};
 
 class AudioReader {
 public:
@@ -34,6 +53,11 @@ public:
     int channels() const { return m_channels; }
     int sampleRate() const { return m_sampleRate; }
     std::int64_t frames() const { return m_frames; }
+    // The file's own format, for writing the output the same way.
+    OutputFormat format() const;
+    // The frame count the file's header announces. libsndfile counts only the frames a cut-off
+    // WAV or AIFF file still holds; this is what the header promised, for telling the user.
+    std::int64_t announcedFrames() const { return m_announcedFrames; }
     std::string formatDescription() const;
 
     // Reads up to frames frames into interleaved; answers how many were read (0 at the end).
@@ -48,13 +72,16 @@ private:
     int m_sampleRate = 0;
     int m_format = 0;
     std::int64_t m_frames = 0;
+    std::int64_t m_announcedFrames = 0;
 };
 
 class AudioWriter {
 public:
     // Starts a pending output file; throws Failure (for instance when the format cannot hold
     // that many channels).
-    AudioWriter(const std::string& path, const OutputFormat& format, int channels, int sampleRate);
+    // replaceReadOnly: see PendingFile.
+    AudioWriter(const std::string& path, const OutputFormat& format, int channels, int sampleRate,
+                bool replaceReadOnly = false, Dither dither = {});
     ~AudioWriter();
     AudioWriter(const AudioWriter&) = delete;
     AudioWriter& operator=(const AudioWriter&) = delete;
@@ -67,11 +94,18 @@ public:
 
 private:
     void checkWritten(std::int64_t written, std::int64_t wanted);
+    template <typename Sample>
+    void writeIntegers(const Sample* interleaved, std::int64_t frames);
+    double nextDither();
 
     PendingFile m_pending;
     sf_private_tag* m_file = nullptr;
     bool m_floatSamples = false;
+    int m_bits = 0; // integer output: rounded here and handed over as 32-bit integers
+    Dither m_dither;
+    std::uint64_t m_random = 0;
     std::vector<float> m_narrow; // 64-bit samples on their way to a 32-bit float file
+    std::vector<int> m_integers;
     int m_channels = 0;
 };
 

@@ -70,8 +70,8 @@ std::string levelTable(const std::vector<LevelMeter>& before,
         if (in && out) {
             const double inRms = before[c].rmsDb();
             const double outRms = after[c].rmsDb();
-            // Silence in and silence out is no change.
-            change = std::isinf(inRms) && inRms == outRms ? "0.00" : formatDb(outRms - inRms);
+            // A change from or to silence has no size in decibels.
+            change = std::isinf(inRms) || std::isinf(outRms) ? "\u2014" : formatDb(outRms - inRms);
         }
         std::snprintf(line, sizeof line, "%7zu  %10s%10s%10s%10s%10s", c + 1,
                       in ? formatDb(before[c].peakDb()).c_str() : "",

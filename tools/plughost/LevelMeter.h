@@ -28,8 +28,8 @@ private:
 // "-6.02", "-inf"; two decimals.
 std::string formatDb(double db);
 
-// One row per channel: input peak and RMS, output peak and RMS, and the RMS change. A side
-// with fewer channels leaves its columns empty.
+// One row per channel: input peak and RMS, output peak and RMS, and the RMS change ("—"
+// when either side is silent). A side with fewer channels leaves its columns empty.
 std::string levelTable(const std::vector<LevelMeter>& before, const std::vector<LevelMeter>& after);
 
 } // namespace plughost

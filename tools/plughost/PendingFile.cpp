@@ -14,12 +14,40 @@
 
 namespace plughost {
 
-PendingFile::PendingFile(std::string finalPath) : m_finalPath(std::move(finalPath)) {
+namespace {
+
+// The path with symbolic links at its end followed, also to a file that does not exist yet.
+std::filesystem::path throughLinks(const std::filesystem::path& path) {
     namespace fs = std::filesystem;
-    const fs::path target(m_finalPath);
+    constexpr int kMaxLinks = 40; // the kernel's own limit
+    fs::path target = path;
+    std::error_code error;
+    for (int i = 0; i < kMaxLinks && fs::is_symlink(fs::symlink_status(target, error)); ++i) {
+        const fs::path next = fs::read_symlink(target, error);
+        if (error) break;
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    return target;
+}
+
+} // namespace
+
+PendingFile::PendingFile(std::string finalPath, bool replaceReadOnly)
+    : m_finalPath(std::move(finalPath)) {
+    namespace fs = std::filesystem;
+    const fs::path target = throughLinks(m_finalPath);
+    m_targetPath = target.string();
     std::error_code error;
     if (fs::is_directory(target, error))
         throw Failure("cannot write " + quote(m_finalPath) + ": it is a folder");
+    struct stat existing {};
+    const bool replacing = stat(m_targetPath.c_str(), &existing) == 0;
+    // A file can be renamed over whatever its own permissions say, so they are checked here.
+    // The mode bits count as well as access(): it answers yes to every request of root's.
+    if (replacing && !replaceReadOnly &&
+        (access(m_targetPath.c_str(), W_OK) != 0 || (existing.st_mode & 0222) == 0))
+        throw Failure("cannot write " + quote(m_finalPath) +
+                      ": the file is write-protected (give --force to replace it)");
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     // A hidden name: ".out.wav.plughost-XXXXXX".
     std::string hiddenName(".");
@@ -28,10 +56,15 @@ PendingFile::PendingFile(std::string finalPath) : m_finalPath(std::move(finalPat
     const int descriptor = mkstemp(pattern.data());
     if (descriptor < 0)
         throw Failure("cannot write " + quote(m_finalPath) + ": " + std::strerror(errno));
-    // mkstemp makes the file private; the result gets the permissions of any new file.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(descriptor, static_cast<mode_t>(0666 & ~mask));
+    // mkstemp makes the file private; the result gets the permissions of the file it replaces,
+    // or those of any new file.
+    if (replacing) {
+        fchmod(descriptor, existing.st_mode & 07777);
+    } else {
+        const mode_t mask = umask(0);
+        umask(mask);
+        fchmod(descriptor, static_cast<mode_t>(0666 & ~mask));
+    }
     m_descriptor = descriptor;
     m_temporaryPath = pattern;
     m_slot = removeOnSignal(m_temporaryPath);
@@ -50,7 +83,7 @@ int PendingFile::takeDescriptor() {
 void PendingFile::commit() {
     if (m_descriptor >= 0 && close(std::exchange(m_descriptor, -1)) != 0)
         throw Failure("cannot write " + quote(m_finalPath) + ": " + std::strerror(errno));
-    if (std::rename(m_temporaryPath.c_str(), m_finalPath.c_str()) != 0)
+    if (std::rename(m_temporaryPath.c_str(), m_targetPath.c_str()) != 0)
         throw Failure("cannot write " + quote(m_finalPath) + ": " + std::strerror(errno));
     m_committed = true;
     forgetRemoval(m_slot);

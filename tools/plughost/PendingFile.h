@@ -3,6 +3,10 @@
 // file in the same folder, which commit() renames over the final name. A pending file that is
 // destroyed uncommitted is removed, and so is one whose process ends by a signal
 // (SignalCleanup.h).
+//
+// Replacing a file keeps what the user set up around it: a symbolic link is written through
+// (the file it points to is replaced, the link stays), the replaced file's permissions are kept,
+// and a file without write permission is replaced only when that is asked for.
 #pragma once
 
 #include <cstddef>
@@ -12,8 +16,10 @@ namespace plughost {
 
 class PendingFile {
 public:
-    // Creates the temporary file next to finalPath; throws Failure if the folder cannot take it.
-    explicit PendingFile(std::string finalPath);
+    // Creates the temporary file next to the file finalPath names (through symbolic links);
+    // throws Failure if the folder cannot take it, or if that file exists without write
+    // permission and replaceReadOnly is false.
+    explicit PendingFile(std::string finalPath, bool replaceReadOnly = false);
     ~PendingFile();
     PendingFile(const PendingFile&) = delete;
     PendingFile& operator=(const PendingFile&) = delete;
@@ -33,7 +39,8 @@ public:
     void commit();
 
 private:
-    std::string m_finalPath;
+    std::string m_finalPath;  // as given, for messages
+    std::string m_targetPath; // the file that is replaced: m_finalPath with links followed
     std::string m_temporaryPath;
     int m_descriptor = -1;
     int m_slot = -1;

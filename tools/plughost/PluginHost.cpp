@@ -4,6 +4,7 @@
 #include "Failure.h"
 #include "SignalCleanup.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cstdio>
@@ -128,6 +129,10 @@ VstIntPtr VSTCALLBACK PluginHost::hostCallback(AEffect* effect, VstInt32 opcode,
     case audioMasterAutomate:
         ++calls.automate;
         return 0;
+    case audioMasterIOChanged:
+        ++calls.ioChanged;
+        host->m_ioChanged = true;
+        return 1;
     default:
         ++calls.other;
         return 0;
@@ -216,9 +221,9 @@ void PluginHost::suspend() {
     m_resumed = false;
 }
 
-std::vector<unsigned char> PluginHost::chunk() {
+std::vector<unsigned char> PluginHost::chunk(bool preset) {
     void* data = nullptr;
-    const VstIntPtr size = dispatch(effGetChunk, 0, 0, &data);
+    const VstIntPtr size = dispatch(effGetChunk, preset ? 1 : 0, 0, &data);
     if (size < 0 || (size > 0 && data == nullptr))
         throw Failure("the plug-in answered a state chunk of " + std::to_string(size) + " bytes" +
                       (data == nullptr ? " without its data" : ""));
@@ -226,10 +231,21 @@ std::vector<unsigned char> PluginHost::chunk() {
     return {bytes, bytes + size};
 }
 
-void PluginHost::setChunk(const std::vector<unsigned char>& data) {
+void PluginHost::setChunk(const std::vector<unsigned char>& data, bool preset) {
     // The plug-in copies the bytes before it returns; it never writes to them.
-    dispatch(effSetChunk, 0, static_cast<VstIntPtr>(data.size()),
+    dispatch(effSetChunk, preset ? 1 : 0, static_cast<VstIntPtr>(data.size()),
              const_cast<unsigned char*>(data.data()));
+}
+
+std::string PluginHost::programName() {
+    return text(effGetProgramName);
+}
+
+void PluginHost::setProgramName(const std::string& name) {
+    // Program names are at most 24 characters; the plug-in copies the text.
+    std::array<char, kTextCapacity> buffer{};
+    name.copy(buffer.data(), std::min<std::size_t>(name.size(), 24));
+    dispatch(effSetProgramName, 0, 0, buffer.data());
 }
 
 void PluginHost::process(float** inputs, float** outputs, VstInt32 frames, std::int64_t position) {

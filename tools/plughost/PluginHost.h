@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace plughost {
@@ -26,6 +27,7 @@ struct HostCallCounts {
     long getTime = 0;
     long updateDisplay = 0;
     long automate = 0;
+    long ioChanged = 0;
     long other = 0;
 };
 
@@ -71,13 +73,23 @@ public:
     void resume();
     void suspend();
 
-    // The state chunk (effGetChunk, bank) copied out, and restoring one (effSetChunk).
-    std::vector<unsigned char> chunk();
-    void setChunk(const std::vector<unsigned char>& data);
+    // The state chunk (effGetChunk) copied out, and restoring one (effSetChunk): the whole
+    // state (bank), or the current program's (preset) as program files hold it.
+    std::vector<unsigned char> chunk(bool preset = false);
+    void setChunk(const std::vector<unsigned char>& data, bool preset = false);
+    // The current program's name.
+    std::string programName();
+    void setProgramName(const std::string& name);
 
     // One block of audio; position is the file frame of the block's first frame.
     void process(float** inputs, float** outputs, VstInt32 frames, std::int64_t position);
     void process(double** inputs, double** outputs, VstInt32 frames, std::int64_t position);
+
+    // The delay the plug-in announces between its input and its output, in frames. Plug-ins
+    // often fill it in only when resumed, so it is read after resume(), and again after the
+    // plug-in says its input and output setup changed (latencyChanged() then answers true once).
+    VstInt32 latency() const { return m_effect->initialDelay > 0 ? m_effect->initialDelay : 0; }
+    bool latencyChanged() { return std::exchange(m_ioChanged, false); }
 
     // Time spent inside the plug-in's processing entries.
     double processingSeconds() const;
@@ -97,6 +109,7 @@ private:
     Transport m_transport{44100.0};
     HostCallCounts m_calls;
     bool m_resumed = false;
+    bool m_ioChanged = false;
     std::chrono::steady_clock::duration m_processingTime{};
 };
 

@@ -28,6 +28,8 @@ int main(int argc, char** argv) {
                 using Options = std::decay_t<decltype(options)>;
                 if constexpr (std::is_same_v<Options, HelpRequest>)
                     std::fputs(usageText().c_str(), stdout);
+                else if constexpr (std::is_same_v<Options, VersionRequest>)
+                    std::fputs(versionText().c_str(), stdout);
                 else if constexpr (std::is_same_v<Options, InfoOptions>)
                     runInfo(options);
                 else if constexpr (std::is_same_v<Options, ProcessOptions>)
@@ -38,7 +40,10 @@ int main(int argc, char** argv) {
             command);
         return std::fflush(stdout) == 0 ? 0 : 1;
     } catch (const UsageError& error) {
-        std::fprintf(stderr, "plughost: %s (see plughost --help)\n", error.what());
+        const std::string message = error.what();
+        const bool pointToHelp = error.pointToHelp() && message.find("--help") == std::string::npos;
+        std::fprintf(stderr, "plughost: %s%s\n", message.c_str(),
+                     pointToHelp ? " (see plughost --help)" : "");
         return 2;
     } catch (const Failure& error) {
         std::fprintf(stderr, "plughost: %s\n", error.what());

@@ -30,6 +30,8 @@ protected:
     static void SetUpTestSuite() {
         s_folder = new ScratchFolder;
         runPlughostOk({"gen", "-o", s_folder->path("in.wav"), "--seconds", "0.1"});
+        runPlughostOk(
+            {"gen", "-o", s_folder->path("stereo.wav"), "--seconds", "0.1", "--channels", "2"});
         runPlughostOk({"process", kTrimmer, "-i", s_folder->path("in.wav"), "-o",
                        s_folder->path("first.wav"), "--save-state", s_folder->path("good.state")});
         const std::vector<unsigned char> state = readBytes(s_folder->path("good.state"));
@@ -96,22 +98,23 @@ INSTANTIATE_TEST_SUITE_P(
                     {"process", kTrimmer, "-i", "@in.wav", "-o", "@nowhere/out.wav"},
                     "cannot write '"},
         FailureCase{"TruncatedState", process(kTrimmer, {"--state", "@truncated.state"}),
-                    "truncated.state' is truncated: 200 bytes of 356"},
+                    "truncated.state' is truncated: 200 bytes of 360"},
         FailureCase{"ForeignState", process(kTrimmer, {"--state", "@foreign.state"}),
                     "foreign.state' is not a plughost state file"},
         FailureCase{"StateOfAnotherPlugin", process(kTrimmer, {"--state", "@other.state"}),
                     "other.state' belongs to another plug-in"},
-        FailureCase{"StateForPluginWithoutChunks", process(kProbe, {"--save-state", "@s.state"}),
-                    "keeps no state chunk"},
+        FailureCase{"ChunkStateForPluginWithoutChunks",
+                    process(kProbe, {"--state", "@good.state"}, "@stereo.wav"),
+                    "good.state' holds a state chunk and plug-in '"},
         FailureCase{"UnknownParameterName", process(kTrimmer, {"--param", "volume=0.5"}),
-                    "unknown parameter 'volume'; the plug-in has 'level stereo 1'"},
+                    "unknown parameter 'volume'; the plug-in has 'level stereo 1'", 2},
         FailureCase{"ParameterIndexOutOfRange", process(kTrimmer, {"--param", "4=0.5"}),
-                    "parameter index 4 is out of range: the plug-in has 4 parameters (0 to 3)"},
+                    "parameter index 4 is out of range: the plug-in has 4 parameters (0 to 3)", 2},
         FailureCase{"DisplayValueOutOfRange", process(kTrimmer, {"--param", "level stereo 1=20dB"}),
-                    "parameter 'level stereo 1' cannot show 20: it shows -12 to 12"},
+                    "parameter 'level stereo 1' cannot show 20: it shows -12 to 12", 2},
         FailureCase{"NormalisedValueOutOfRange",
-                    process(kTrimmer, {"--param", "level stereo 1=1.5"}),
-                    "a normalised value runs from 0 to 1"},
+                    process(LOOKAHEAD_PLUGIN, {"--param", "mode=1.5"}, "@stereo.wav"),
+                    "a normalised value runs from 0 to 1", 2},
         FailureCase{"NoDoublePrecision", process(kProbe, {"--precision", "64"}),
                     "offers no 64-bit processing"},
         FailureCase{"MissingOutputOption",
@@ -121,7 +124,25 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"BadBlockSize", process(kTrimmer, {"--block", "0"}),
                     "--block '0': expected a whole number from 1 to", 2},
         FailureCase{"ParameterWithoutValue", process(kTrimmer, {"--param", "level stereo 1"}),
-                    "expected NAME=VALUE or INDEX=VALUE", 2}),
+                    "expected NAME=VALUE or INDEX=VALUE", 2},
+        FailureCase{"ParameterValueWithComma", process(kTrimmer, {"--param", "0=-3,5dB"}),
+                    "'-3,5dB' is not a value", 2},
+        FailureCase{"ParameterValueWithJunk", process(kProbe, {"--param", "mix=35% junk"}),
+                    "'35% junk' is not a value", 2},
+        FailureCase{"ParameterValueNotANumber", process(kTrimmer, {"--param", "0=NaN"}),
+                    "parameter 'level stereo 1' never shows 'NaN'", 2},
+        FailureCase{"ParameterUnitNotTheParameters",
+                    process(kProbe, {"--param", "mix=35dB"}, "@stereo.wav"),
+                    "the unit 'dB' is not the parameter's ('%')", 2},
+        FailureCase{"SeveralInputsWithoutOutputFolder", process(kTrimmer, {"-i", "@in.wav"}),
+                    "several inputs need --out-dir DIR", 2},
+        FailureCase{"InputAtAnotherRate", process(kTrimmer, {"--rate", "44100"}),
+                    "in.wav' is at 48000 Hz, not the 44100 Hz that --rate asks for; plughost "
+                    "does not resample"},
+        FailureCase{"OutputIsTheInput",
+                    {"process", kTrimmer, "-i", "@in.wav", "-o", "@in.wav"},
+                    "it is the same file as",
+                    2}),
     [](const ::testing::TestParamInfo<FailureCase>& test) { return std::string(test.param.name); });
 
 } // namespace

@@ -56,7 +56,8 @@ TEST_F(ProbeRun, TimeAdvancesWithEveryBlockAndAShortLastBlock) {
 
 TEST_F(ProbeRun, DisplayValueWithAnotherUnitFindsItsSetting) {
     const RunResult run = process({"--param", "mix=25%"});
-    EXPECT_TRUE(contains(run.out, "mix                       25 %")) << run.out;
+    EXPECT_TRUE(contains(run.out, "mix                       25                %         0.25"))
+        << run.out;
     const Audio in = readAudio(input);
     const Audio out = readAudio(output);
     for (std::int64_t j = 0; j < in.frames; ++j)
@@ -69,7 +70,7 @@ TEST(Info, DescribesTheProbe) {
          {"(entry point MAIN)", "name            plughost probe", "unique id       1349676898",
           "inputs          2", "outputs         4", "flags           0x00000010: can-replace",
           "  receiveVstTimeInfo     does not say",
-          "    0  mix                       100 %             1.000000"})
+          "    0  mix                       100               %         1.000000"})
         EXPECT_TRUE(contains(run.out, line)) << line << "\n" << run.out;
 }
 
@@ -81,7 +82,7 @@ TEST(Info, DescribesTheTrimmer) {
           "inputs          8", "outputs         8",
           "flags           0x00001030: can-replace, program-chunks, can-double-replace",
           "  receiveVstMidiEvent    yes", "  receiveVstTimeInfo     no",
-          "    3  level stereo 4            0.00              0.500000"})
+          "    3  level stereo 4            0.00                        0.500000"})
         EXPECT_TRUE(contains(run.out, line)) << line << "\n" << run.out;
 }
 
@@ -116,6 +117,66 @@ TEST(Gen, OtherFormatsFromTheExtension) {
         EXPECT_EQ(audio.frames, 11025) << name;
         EXPECT_NEAR(toDb(audio.peak(2)), -12.0, 0.01) << name;
     }
+}
+
+} // namespace
+} // namespace plughost::testing
+
+namespace plughost::testing {
+namespace {
+
+TEST(ParameterValues, DisplayTextsWordsAndBareNumbersAreMetExactly) {
+    ScratchFolder folder;
+    const std::string input = folder.path("in.wav");
+    runPlughostOk({"gen", "-o", input, "--channels", "2", "--seconds", "0.05"});
+    const RunResult run =
+        runPlughostOk({"process", LOOKAHEAD_PLUGIN, "-i", input, "-o", folder.path("out.wav"),
+                       "--param", "frequency=440Hz", "--param", "mode=rms", "--param", "bypass=ON",
+                       "--param", "ratio=8", "--param", "gain=2.5X"});
+    for (const char* row :
+         {"    0  frequency                 440.0             Hz ",
+          "    1  mode                      RMS", "    2  bypass                    on",
+          "    3  ratio                     8.00",
+          "    5  gain                      2.50              x  "})
+        EXPECT_TRUE(contains(run.out, row)) << row << "\n" << run.out;
+}
+
+} // namespace
+} // namespace plughost::testing
+
+namespace plughost::testing {
+namespace {
+
+TEST(Wording, VersionAndCountsReadAsEnglish) {
+    const RunResult version = runPlughostOk({"--version"});
+    EXPECT_EQ(version.out.rfind("plughost ", 0), 0u) << version.out;
+    EXPECT_EQ(lines(version.out).size(), 1u);
+
+    ScratchFolder folder;
+    const std::string mono = folder.path("mono.wav");
+    runPlughostOk({"gen", "-o", mono, "--channels", "1", "--seconds", "0.05"});
+    const RunResult run =
+        runPlughostOk({"process", kProbe, "-i", mono, "-o", folder.path("out.wav")});
+    EXPECT_TRUE(contains(run.err, "has 1 channel and the plug-in takes 2: input 2 gets silence"))
+        << run.err;
+    EXPECT_TRUE(contains(run.out, "mono.wav: 1 channel, ")) << run.out;
+    // The second input is silent: its change has no size.
+    EXPECT_TRUE(contains(run.out, "\u2014\n")) << run.out;
+}
+
+TEST(Wording, EmptyInputHasNoSpeedToReport) {
+    ScratchFolder folder;
+    writeAudio(folder.path("empty.wav"), silence(2, 48000, 0));
+    const RunResult run = runPlughostOk(
+        {"process", kProbe, "-i", folder.path("empty.wav"), "-o", folder.path("out.wav")});
+    EXPECT_TRUE(contains(run.out, "s for 0.000 s of audio\n")) << run.out;
+    EXPECT_FALSE(contains(run.out, "real time")) << run.out;
+}
+
+TEST(Wording, UsageErrorsPointToHelpOnce) {
+    const RunResult run = runPlughost({"frobnicate"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err.find("--help"), run.err.rfind("--help")) << run.err;
 }
 
 } // namespace

@@ -95,6 +95,26 @@ Audio readAudio(const std::string& path) {
     return audio;
 }
 
+void writeAudio(const std::string& path, const Audio& audio) {
+    SF_INFO info{};
+    info.channels = audio.channels;
+    info.samplerate = audio.sampleRate;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr) << path;
+    EXPECT_EQ(sf_writef_double(file, audio.samples.data(), audio.frames), audio.frames);
+    sf_close(file);
+}
+
+Audio silence(int channels, int sampleRate, std::int64_t frames) {
+    Audio audio;
+    audio.channels = channels;
+    audio.sampleRate = sampleRate;
+    audio.frames = frames;
+    audio.samples.assign(static_cast<std::size_t>(frames * channels), 0.0);
+    return audio;
+}
+
 std::string readText(const std::string& path) {
     std::ifstream file(path);
     std::ostringstream text;

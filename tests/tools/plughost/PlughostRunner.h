@@ -45,12 +45,19 @@ struct Audio {
     double at(std::int64_t frame, int channel) const {
         return samples[static_cast<std::size_t>(frame * channels + channel)];
     }
+    double& at(std::int64_t frame, int channel) {
+        return samples[static_cast<std::size_t>(frame * channels + channel)];
+    }
     double rms(int channel) const;
     double peak(int channel) const;
 };
 
 // Reads a whole file as doubles; an unreadable file gives an Audio with 0 channels.
 Audio readAudio(const std::string& path);
+// Writes audio as a 32-bit float WAV file; fails the current test if it cannot.
+void writeAudio(const std::string& path, const Audio& audio);
+// Silence of the given shape, for tests to place samples in.
+Audio silence(int channels, int sampleRate, std::int64_t frames);
 
 std::string readText(const std::string& path);
 void writeBytes(const std::string& path, const std::vector<unsigned char>& bytes);

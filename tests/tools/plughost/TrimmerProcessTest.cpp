@@ -118,7 +118,7 @@ TEST_F(TrimmerRun, RestoredStateReproducesTheOutputExactly) {
     ASSERT_EQ(first.channels, 8);
     EXPECT_EQ(first.samples, second.samples);
     // Header and the 260-byte chunk of the trimmer.
-    EXPECT_EQ(readBytes(s_folder->path("saved.state")).size(), 96u + 260u);
+    EXPECT_EQ(readBytes(s_folder->path("saved.state")).size(), 100u + 260u);
 }
 
 TEST_F(TrimmerRun, UnityPairsPassSamplesUnchanged) {
