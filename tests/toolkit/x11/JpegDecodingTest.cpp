@@ -32,6 +32,7 @@ struct Stream {
     J_COLOR_SPACE input = JCS_RGB; // what `samples` hold, row by row
     int components = 3;
     J_COLOR_SPACE stored = JCS_YCbCr; // the colour space written into the file
+    bool adobeMarker = true;          // for CMYK and YCCK: written as Adobe applications do
     int width = 0;
     int height = 0;
     std::vector<unsigned char> samples;
@@ -52,6 +53,7 @@ std::string compress(const Stream& s) {
     info.in_color_space = s.input;
     jpeg_set_defaults(&info);
     jpeg_set_colorspace(&info, s.stored);
+    if (!s.adobeMarker) info.write_Adobe_marker = FALSE;
     for (int c = 0; c < info.num_components; ++c) {
         info.comp_info[c].h_samp_factor = 1;
         info.comp_info[c].v_samp_factor = 1;
@@ -197,10 +199,10 @@ TEST_F(JpegDecodingTest, GreyStreamGivesGreyPixels) {
     platform::backend().disposeImage(image);
 }
 
-// Files from Adobe applications (marked as such, as libjpeg marks every CMYK file it writes)
-// hold inverted inks: 255 is no ink. Stored as CMYK and as YCCK, the stripes come back in
-// their colours.
-TEST_F(JpegDecodingTest, AdobeCmykAndYcckStreamsGiveTheirColours) {
+// Files from Adobe applications (marked as such, as libjpeg marks every CMYK file it writes
+// unless told not to) hold inverted inks: 255 is no ink. Stored as CMYK and as YCCK, with the
+// marker and without, the stripes come back in their colours.
+TEST_F(JpegDecodingTest, CmykAndYcckStreamsGiveTheirColours) {
     Stream s;
     s.input = JCS_CMYK;
     s.components = 4;
@@ -221,6 +223,16 @@ TEST_F(JpegDecodingTest, AdobeCmykAndYcckStreamsGiveTheirColours) {
         expectStripes(image);
         platform::backend().disposeImage(image);
     }
+
+    // Without the marker the inks are taken as they are: 255 is full ink.
+    for (std::size_t i = 0; i < s.samples.size(); ++i)
+        s.samples[i] = static_cast<unsigned char>(255 - s.samples[i]);
+    s.stored = JCS_CMYK;
+    s.adobeMarker = false;
+    platform::ImageHandle image = nullptr;
+    ASSERT_EQ(decode(compress(s), image), platform::kOk);
+    expectStripes(image);
+    platform::backend().disposeImage(image);
 }
 
 TEST_F(JpegDecodingTest, TruncatedStreamsAreRefusedAtEveryLength) {
