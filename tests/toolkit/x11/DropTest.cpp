@@ -72,19 +72,22 @@ public:
 // data requests, and waits for the frame's finish. Data longer than `piece` bytes (when not 0)
 // is sent incrementally (INCR), `piece` bytes at a time, as owners do for data larger than
 // their largest request; with `stall` the owner announces such a transfer and sends nothing.
+// The messages name `named` (by default the target), as they do when the target is the proxy
+// of the window the source drags over.
 class SourceClient {
 public:
     SourceClient(Window target, std::vector<std::string> types, std::string data, std::string other,
-                 std::size_t piece = 0, bool stall = false)
-        : m_target(target), m_types(std::move(types)), m_data(std::move(data)),
-          m_other(std::move(other)), m_piece(piece), m_stall(stall) {
+                 std::size_t piece = 0, bool stall = false, Window named = 0)
+        : m_target(target), m_named(named ? named : target), m_types(std::move(types)),
+          m_data(std::move(data)), m_other(std::move(other)), m_piece(piece), m_stall(stall) {
         m_thread = std::thread([this] { run(); });
     }
     ~SourceClient() { m_thread.join(); }
     std::atomic<bool> done{false};
     std::atomic<bool> finished{false};
     std::atomic<long> statusAccepted{-1};
-    std::atomic<int> pieces{0}; // INCR pieces sent, the closing empty one included
+    std::atomic<int> pieces{0};               // INCR pieces sent, the closing empty one included
+    std::atomic<unsigned long> statusFrom{0}; // the target window named in XdndStatus
 
 private:
     struct Transfer {
@@ -115,7 +118,7 @@ private:
         const auto send = [&](const char* kind, long l1, long l2, long l3, long l4) {
             XEvent e{};
             e.xclient.type = ClientMessage;
-            e.xclient.window = m_target;
+            e.xclient.window = m_named;
             e.xclient.message_type = XInternAtom(d, kind, False);
             e.xclient.format = 32;
             e.xclient.data.l[0] = static_cast<long>(source);
@@ -188,7 +191,10 @@ private:
                 if (length == 0) transfer.active = false;
             } else if (e.type == ClientMessage) {
                 const std::string kind = nameOf(d, e.xclient.message_type);
-                if (kind == "XdndStatus") statusAccepted = e.xclient.data.l[1] & 1;
+                if (kind == "XdndStatus") {
+                    statusAccepted = e.xclient.data.l[1] & 1;
+                    statusFrom = static_cast<unsigned long>(e.xclient.data.l[0]);
+                }
                 if (kind == "XdndFinished") finished = true;
             }
         }
@@ -198,6 +204,7 @@ private:
     }
 
     Window m_target;
+    Window m_named;
     std::vector<std::string> m_types;
     std::string m_data;
     std::string m_other;
@@ -271,6 +278,7 @@ TEST_F(XdndTest, ATextDropArrivesAsOneTextItem) {
         pumpUntil(client);
         EXPECT_TRUE(client.finished);
         EXPECT_EQ(client.statusAccepted, 1);
+        EXPECT_EQ(client.statusFrom, frameWindow());
     }
     EXPECT_EQ(m_view->record.calls, (std::vector<std::string>{"enter", "move", "drop", "leave"}));
     EXPECT_EQ(m_view->record.countAtEnter, 1);
@@ -337,6 +345,26 @@ TEST_F(XdndTest, AnOwnerThatStallsGivesADropWithoutFiles) {
         << "the frame waited for the stalled owner";
     EXPECT_EQ(m_view->record.countAtEnter, 0);
     EXPECT_TRUE(m_view->record.dropped.empty());
+}
+
+// A host may name the frame as the XdndProxy of its own window: a source dragging over the
+// host's window then sends its messages to the frame, naming the host's window in them, and
+// expects the replies to name that window too.
+TEST_F(XdndTest, AFrameNamedAsAnotherWindowsProxyTakesItsDrops) {
+    const Window frame = frameWindow();
+    XChangeProperty(m_display, m_parent, XInternAtom(m_display, "XdndProxy", False), XA_WINDOW, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(&frame), 1);
+    XSync(m_display, False);
+    {
+        SourceClient client(frame, {"UTF8_STRING"}, "through the proxy", "", 0, false, m_parent);
+        pumpUntil(client);
+        EXPECT_TRUE(client.finished);
+        EXPECT_EQ(client.statusAccepted, 1);
+        EXPECT_EQ(client.statusFrom, m_parent);
+    }
+    EXPECT_EQ(m_view->record.calls, (std::vector<std::string>{"enter", "move", "drop", "leave"}));
+    ASSERT_EQ(m_view->record.dropped.size(), 1u);
+    EXPECT_EQ(m_view->record.dropped[0].data, "through the proxy");
 }
 
 TEST(UriListTest, OnlyLocalFileUrisWithWellFormedEscapesBecomePaths) {

@@ -49,6 +49,7 @@ struct FrameWindow {
     bool gone = false;         // destroyed by the server (its parent went first)
     DropEvents* dropEvents = nullptr;
     Window dragSource = 0; // the XDND source of the drag over this window
+    Window dragTarget = 0; // the window that source addresses: this one, or one it proxies for
 };
 
 struct LastPress {
@@ -247,10 +248,12 @@ void handleButton(FrameWindow& window, const XButtonEvent& event, bool press) {
 }
 
 void handleDndMessage(FrameWindow& window, const XClientMessageEvent& message);
+FrameWindow* frameProxyingFor(Window target);
 
 void handleEvent(XEvent& event) {
     State& s = state();
     FrameWindow* window = frameOf(event.xany.window);
+    if (!window && event.type == ClientMessage) window = frameProxyingFor(event.xclient.window);
     if (!window) return;
     s.messageTime = monotonicMilliseconds();
     switch (event.type) {
@@ -705,7 +708,8 @@ bool X11Backend::takeLeftButtonDownMessage() {
 // `text/plain;charset=utf-8` as one text; data too large for one request comes in pieces (the
 // INCR protocol of the selection conventions). A drag that offers a file list is a file drag
 // even when it offers text as well (file managers offer both). Messages are taken by the window
-// they name, which is the frame even when a source delivers them through a proxy window.
+// they name; a frame that another window names as its XdndProxy takes the messages for that
+// window.
 
 namespace {
 
@@ -941,7 +945,7 @@ void sendToSource(FrameWindow& window, Window source, const char* kind, long fla
     reply.xclient.window = source;
     reply.xclient.message_type = atom(kind);
     reply.xclient.format = 32;
-    reply.xclient.data.l[0] = static_cast<long>(window.id);
+    reply.xclient.data.l[0] = static_cast<long>(window.dragTarget);
     reply.xclient.data.l[1] = flags;
     if (std::strcmp(kind, "XdndStatus") == 0) {
         reply.xclient.data.l[2] = 0; // no quiet rectangle: send every move
@@ -985,6 +989,7 @@ void handleDndMessage(FrameWindow& window, const XClientMessageEvent& message) {
     if (kind == "XdndEnter") {
         if (window.dragSource) window.dropEvents->dragLeave();
         window.dragSource = source;
+        window.dragTarget = message.window;
         std::uint32_t effect = kDropEffectCopy | kDropEffectMove | kDropEffectLink;
         window.dropEvents->dragEnter(
             std::make_unique<XdndSource>(window.id, source, offeredTypes(message)), effect);
@@ -1004,6 +1009,30 @@ void handleDndMessage(FrameWindow& window, const XClientMessageEvent& message) {
         window.dropEvents->drop();
         sendToSource(window, source, "XdndFinished", 1, atom("XdndActionCopy"));
     }
+}
+
+// A source that finds XdndProxy on the window it drags over sends its messages to the window
+// the property names, still naming the first window in them. When one of our frames is that
+// proxy (a host may name the frame on its own window), the frame takes the drag, and its
+// replies name the window the source addresses. Any other message for a window that is not a
+// frame is not ours.
+FrameWindow* frameProxyingFor(Window target) {
+    Display* display = state().display;
+    if (!display || target == 0) return nullptr;
+    Atom actualType = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    // A window destroyed meanwhile only gives an error, which the frames' handler ignores.
+    const int result =
+        XGetWindowProperty(display, target, atom("XdndProxy"), 0, 1, False, XA_WINDOW, &actualType,
+                           &format, &count, &remaining, &data);
+    Window proxy = 0;
+    if (result == Success && data && format == 32 && count == 1)
+        proxy = static_cast<Window>(*reinterpret_cast<const unsigned long*>(data));
+    if (data) XFree(data);
+    return proxy ? frameOf(proxy) : nullptr;
 }
 
 } // namespace
