@@ -2,9 +2,9 @@
 # SPDX-License-Identifier: MIT
 # Installs what building and testing need on Debian 12: compilers, CMake, GoogleTest, Google
 # Benchmark, libsndfile, FFTW (benchmarks only), the mingw-w64 cross compilers, wine64 for the
-# Windows tests, cairo, Xlib and fontconfig with an Xvfb server for the toolkit's Linux back end
-# and its window tests, clang with its libFuzzer runtime for the fuzz targets, and a German
-# locale (tests check that number texts ignore the locale).
+# Windows tests, cairo, Xlib, fontconfig and libjpeg with an Xvfb server for the toolkit's Linux
+# back end and its window tests, clang with its libFuzzer runtime for the fuzz targets, and a
+# German locale (tests check that number texts ignore the locale).
 # Safe to run again: it installs only what is missing.
 set -euo pipefail
 
@@ -15,7 +15,7 @@ packages=(
     locales
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
     wine64 fonts-liberation
-    libcairo2-dev libx11-dev libfontconfig-dev xvfb xauth
+    libcairo2-dev libx11-dev libfontconfig-dev libjpeg62-turbo-dev xvfb xauth
     clang-14 libclang-rt-14-dev
 )
 

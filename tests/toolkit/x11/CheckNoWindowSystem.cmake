@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: MIT
 # Fails when LIBRARY needs a window-system or drawing library (X11, xcb, cairo, fontconfig,
-# FreeType, PNG): the shipped plug-in has no editor and loads on machines without them.
+# FreeType, PNG, JPEG): the shipped plug-in has no editor and loads on machines without them.
 execute_process(COMMAND ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
 if(failed)
     message(FATAL_ERROR "objdump could not read ${LIBRARY}")
@@ -12,7 +12,7 @@ endif()
 foreach(entry ${needed})
     string(REGEX REPLACE "NEEDED +" "" name "${entry}")
     message(STATUS "needs ${name}")
-    if(name MATCHES "^lib(X11|xcb|Xext|Xrender|cairo|fontconfig|freetype|png)")
+    if(name MATCHES "^lib(X11|xcb|Xext|Xrender|cairo|fontconfig|freetype|png|jpeg|turbojpeg)")
         message(FATAL_ERROR "${LIBRARY} needs ${name}")
     endif()
 endforeach()

@@ -10,6 +10,7 @@
 #include "toolkit/CView.h"
 #include "toolkit/platform/x11_cairo/X11Backend.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <string>
@@ -68,20 +69,36 @@ public:
 
 // The dragging application: offers `types` (the first one's data is `data`, every other
 // offered type gets `other`), sends enter, one position and the drop, answers the frame's
-// data requests, and waits for the frame's finish.
+// data requests, and waits for the frame's finish. Data longer than `piece` bytes (when not 0)
+// is sent incrementally (INCR), `piece` bytes at a time, as owners do for data larger than
+// their largest request; with `stall` the owner announces such a transfer and sends nothing.
+// The messages name `named` (by default the target), as they do when the target is the proxy
+// of the window the source drags over.
 class SourceClient {
 public:
-    SourceClient(Window target, std::vector<std::string> types, std::string data, std::string other)
-        : m_target(target), m_types(std::move(types)), m_data(std::move(data)),
-          m_other(std::move(other)) {
+    SourceClient(Window target, std::vector<std::string> types, std::string data, std::string other,
+                 std::size_t piece = 0, bool stall = false, Window named = 0)
+        : m_target(target), m_named(named ? named : target), m_types(std::move(types)),
+          m_data(std::move(data)), m_other(std::move(other)), m_piece(piece), m_stall(stall) {
         m_thread = std::thread([this] { run(); });
     }
     ~SourceClient() { m_thread.join(); }
     std::atomic<bool> done{false};
     std::atomic<bool> finished{false};
     std::atomic<long> statusAccepted{-1};
+    std::atomic<int> pieces{0};               // INCR pieces sent, the closing empty one included
+    std::atomic<unsigned long> statusFrom{0}; // the target window named in XdndStatus
 
 private:
+    struct Transfer {
+        Window requestor = 0;
+        Atom property = 0;
+        Atom type = 0;
+        const std::string* bytes = nullptr;
+        std::size_t sent = 0;
+        bool active = false;
+    };
+
     void run() {
         Display* d = XOpenDisplay(nullptr);
         if (!d) {
@@ -97,10 +114,11 @@ private:
                         PropModeReplace, reinterpret_cast<const unsigned char*>(types.data()),
                         static_cast<int>(types.size()));
         XSetSelectionOwner(d, XInternAtom(d, "XdndSelection", False), source, CurrentTime);
+        Transfer transfer;
         const auto send = [&](const char* kind, long l1, long l2, long l3, long l4) {
             XEvent e{};
             e.xclient.type = ClientMessage;
-            e.xclient.window = m_target;
+            e.xclient.window = m_named;
             e.xclient.message_type = XInternAtom(d, kind, False);
             e.xclient.format = 32;
             e.xclient.data.l[0] = static_cast<long>(source);
@@ -134,9 +152,19 @@ private:
                 const XSelectionRequestEvent& r = e.xselectionrequest;
                 const std::string wanted = nameOf(d, r.target);
                 const std::string& bytes = wanted == m_types.front() ? m_data : m_other;
-                XChangeProperty(d, r.requestor, r.property, r.target, 8, PropModeReplace,
-                                reinterpret_cast<const unsigned char*>(bytes.data()),
-                                static_cast<int>(bytes.size()));
+                if (m_piece != 0 && bytes.size() > m_piece) {
+                    // Announce the size; the requestor's deletions ask for the pieces.
+                    XSelectInput(d, r.requestor, PropertyChangeMask);
+                    const long size = static_cast<long>(bytes.size());
+                    XChangeProperty(d, r.requestor, r.property, XInternAtom(d, "INCR", False), 32,
+                                    PropModeReplace, reinterpret_cast<const unsigned char*>(&size),
+                                    1);
+                    transfer = Transfer{r.requestor, r.property, r.target, &bytes, 0, true};
+                } else {
+                    XChangeProperty(d, r.requestor, r.property, r.target, 8, PropModeReplace,
+                                    reinterpret_cast<const unsigned char*>(bytes.data()),
+                                    static_cast<int>(bytes.size()));
+                }
                 XEvent reply{};
                 reply.xselection.type = SelectionNotify;
                 reply.xselection.requestor = r.requestor;
@@ -146,9 +174,27 @@ private:
                 reply.xselection.time = r.time;
                 XSendEvent(d, r.requestor, False, NoEventMask, &reply);
                 XFlush(d);
+            } else if (e.type == PropertyNotify && transfer.active && !m_stall &&
+                       e.xproperty.window == transfer.requestor &&
+                       e.xproperty.atom == transfer.property &&
+                       e.xproperty.state == PropertyDelete) {
+                // The next piece, or the empty one that ends the data.
+                const std::size_t length =
+                    std::min(m_piece, transfer.bytes->size() - transfer.sent);
+                XChangeProperty(
+                    d, transfer.requestor, transfer.property, transfer.type, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(transfer.bytes->data() + transfer.sent),
+                    static_cast<int>(length));
+                XFlush(d);
+                transfer.sent += length;
+                ++pieces;
+                if (length == 0) transfer.active = false;
             } else if (e.type == ClientMessage) {
                 const std::string kind = nameOf(d, e.xclient.message_type);
-                if (kind == "XdndStatus") statusAccepted = e.xclient.data.l[1] & 1;
+                if (kind == "XdndStatus") {
+                    statusAccepted = e.xclient.data.l[1] & 1;
+                    statusFrom = static_cast<unsigned long>(e.xclient.data.l[0]);
+                }
                 if (kind == "XdndFinished") finished = true;
             }
         }
@@ -158,9 +204,12 @@ private:
     }
 
     Window m_target;
+    Window m_named;
     std::vector<std::string> m_types;
     std::string m_data;
     std::string m_other;
+    std::size_t m_piece;
+    bool m_stall;
     std::thread m_thread;
 };
 
@@ -229,6 +278,7 @@ TEST_F(XdndTest, ATextDropArrivesAsOneTextItem) {
         pumpUntil(client);
         EXPECT_TRUE(client.finished);
         EXPECT_EQ(client.statusAccepted, 1);
+        EXPECT_EQ(client.statusFrom, frameWindow());
     }
     EXPECT_EQ(m_view->record.calls, (std::vector<std::string>{"enter", "move", "drop", "leave"}));
     EXPECT_EQ(m_view->record.countAtEnter, 1);
@@ -256,6 +306,65 @@ TEST_F(XdndTest, AUriListDropArrivesAsFilesWithDecodedPathsAndOtherSchemesSkippe
     EXPECT_EQ(m_view->record.dropped[2].data, "/data/c.wav");
     for (const Item& item : m_view->record.dropped)
         EXPECT_EQ(item.type, CDragContainer::kFile);
+}
+
+TEST_F(XdndTest, ALargeUriListSentInPiecesArrivesWhole) {
+    // 2,000 files of some 40 bytes each: about 80 KB, sent in pieces of 4 KB.
+    std::string list;
+    for (int i = 0; i < 2000; ++i)
+        list += "file:///data/session/take%20" + std::to_string(10000 + i) + ".wav\r\n";
+    int pieces = 0;
+    {
+        SourceClient client(frameWindow(), {"text/uri-list", "UTF8_STRING"}, list, "not the list",
+                            4096);
+        pumpUntil(client);
+        EXPECT_TRUE(client.finished);
+        pieces = client.pieces;
+    }
+    EXPECT_EQ(pieces, static_cast<int>((list.size() + 4095) / 4096) + 1);
+    EXPECT_EQ(m_view->record.calls, (std::vector<std::string>{"enter", "move", "drop", "leave"}));
+    EXPECT_EQ(m_view->record.countAtEnter, 2000);
+    ASSERT_EQ(m_view->record.dropped.size(), 2000u);
+    EXPECT_EQ(m_view->record.dropped.front().data, "/data/session/take 10000.wav");
+    EXPECT_EQ(m_view->record.dropped[1234].data, "/data/session/take 11234.wav");
+    EXPECT_EQ(m_view->record.dropped.back().data, "/data/session/take 11999.wav");
+}
+
+// An owner that announces its data in pieces and then sends none: the frame gives up after
+// half a second, the drop carries no file and the source still hears that the drop is done.
+TEST_F(XdndTest, AnOwnerThatStallsGivesADropWithoutFiles) {
+    const std::string list(10000, 'x');
+    const auto start = std::chrono::steady_clock::now();
+    {
+        SourceClient client(frameWindow(), {"text/uri-list"}, list, "", 4096, true);
+        pumpUntil(client);
+        EXPECT_TRUE(client.finished);
+        EXPECT_EQ(client.pieces, 0);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4))
+        << "the frame waited for the stalled owner";
+    EXPECT_EQ(m_view->record.countAtEnter, 0);
+    EXPECT_TRUE(m_view->record.dropped.empty());
+}
+
+// A host may name the frame as the XdndProxy of its own window: a source dragging over the
+// host's window then sends its messages to the frame, naming the host's window in them, and
+// expects the replies to name that window too.
+TEST_F(XdndTest, AFrameNamedAsAnotherWindowsProxyTakesItsDrops) {
+    const Window frame = frameWindow();
+    XChangeProperty(m_display, m_parent, XInternAtom(m_display, "XdndProxy", False), XA_WINDOW, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(&frame), 1);
+    XSync(m_display, False);
+    {
+        SourceClient client(frame, {"UTF8_STRING"}, "through the proxy", "", 0, false, m_parent);
+        pumpUntil(client);
+        EXPECT_TRUE(client.finished);
+        EXPECT_EQ(client.statusAccepted, 1);
+        EXPECT_EQ(client.statusFrom, m_parent);
+    }
+    EXPECT_EQ(m_view->record.calls, (std::vector<std::string>{"enter", "move", "drop", "leave"}));
+    ASSERT_EQ(m_view->record.dropped.size(), 1u);
+    EXPECT_EQ(m_view->record.dropped[0].data, "through the proxy");
 }
 
 TEST(UriListTest, OnlyLocalFileUrisWithWellFormedEscapesBecomePaths) {

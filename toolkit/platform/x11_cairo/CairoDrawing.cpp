@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The 2-D operations of the Linux back end on cairo, fonts through fontconfig, images decoded
-// by cairo's PNG reader. Each handle is a small record of this file; statuses are the values
-// the Windows library answers for the same faults.
+// by cairo's PNG reader and by libjpeg (JpegDecoding.cpp). Each handle is a small record of this
+// file; statuses are the values the Windows library answers for the same faults.
 #include "X11Backend.h"
+
+#include "JpegDecoding.h"
 
 #include <cairo-ft.h>
 #include <cairo.h>
@@ -258,6 +260,11 @@ struct ByteReader {
     std::uint32_t size;
     std::uint32_t at;
 };
+
+bool looksLikePng(const unsigned char* data, std::uint32_t size) {
+    static constexpr unsigned char kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    return size >= sizeof kSignature && std::memcmp(data, kSignature, sizeof kSignature) == 0;
+}
 
 cairo_status_t readBytes(void* closure, unsigned char* out, unsigned int length) {
     auto* reader = static_cast<ByteReader*>(closure);
@@ -828,7 +835,15 @@ Status X11Backend::createBitmapFromScan0(std::int32_t width, std::int32_t height
 Status X11Backend::createBitmapFromEncodedBytes(const void* data, std::uint32_t size,
                                                 ImageHandle& out) {
     if (data == nullptr || size == 0) return kInvalidParameter;
-    ByteReader reader{static_cast<const unsigned char*>(data), size, 0};
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    // The format is told by the first bytes, as the Windows library does.
+    if (looksLikeJpeg(bytes, size)) {
+        cairo_surface_t* surface = decodeJpeg(bytes, size);
+        if (surface == nullptr) return kInvalidParameter;
+        return newImage(surface, out);
+    }
+    if (!looksLikePng(bytes, size)) return kInvalidParameter;
+    ByteReader reader{bytes, size, 0};
     cairo_surface_t* surface = cairo_image_surface_create_from_png_stream(readBytes, &reader);
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(surface);

@@ -49,6 +49,7 @@ struct FrameWindow {
     bool gone = false;         // destroyed by the server (its parent went first)
     DropEvents* dropEvents = nullptr;
     Window dragSource = 0; // the XDND source of the drag over this window
+    Window dragTarget = 0; // the window that source addresses: this one, or one it proxies for
 };
 
 struct LastPress {
@@ -247,10 +248,12 @@ void handleButton(FrameWindow& window, const XButtonEvent& event, bool press) {
 }
 
 void handleDndMessage(FrameWindow& window, const XClientMessageEvent& message);
+FrameWindow* frameProxyingFor(Window target);
 
 void handleEvent(XEvent& event) {
     State& s = state();
     FrameWindow* window = frameOf(event.xany.window);
+    if (!window && event.type == ClientMessage) window = frameProxyingFor(event.xclient.window);
     if (!window) return;
     s.messageTime = monotonicMilliseconds();
     switch (event.type) {
@@ -387,8 +390,9 @@ WindowHandle X11Backend::createFrameWindow(WindowHandle parent, std::int32_t wid
     State& s = state();
     if (!s.display || !parent || width <= 0 || height <= 0) return nullptr;
     XSetWindowAttributes attributes{};
+    // Property changes: a dropped selection too large for one request arrives in pieces (INCR).
     attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
-                            LeaveWindowMask | StructureNotifyMask;
+                            LeaveWindowMask | StructureNotifyMask | PropertyChangeMask;
     attributes.background_pixmap = None;
     const Window window =
         XCreateWindow(s.display, xid(parent), 0, 0, static_cast<unsigned int>(width),
@@ -701,13 +705,18 @@ bool X11Backend::takeLeftButtonDownMessage() {
 // XdndStatus, XdndLeave a drag-leave and XdndDrop a drop answered with XdndFinished. The
 // dropped data is read from the XdndSelection when the toolkit asks for it: `text/uri-list` as
 // files (file:// URIs decoded to paths, other schemes skipped), `UTF8_STRING` or
-// `text/plain;charset=utf-8` as one text. A drag that offers a file list is a file drag even
-// when it offers text as well (file managers offer both).
+// `text/plain;charset=utf-8` as one text; data too large for one request comes in pieces (the
+// INCR protocol of the selection conventions). A drag that offers a file list is a file drag
+// even when it offers text as well (file managers offer both). Messages are taken by the window
+// they name; a frame that another window names as its XdndProxy takes the messages for that
+// window.
 
 namespace {
 
 constexpr long kXdndVersion = 5;
 constexpr int kSelectionTimeoutMilliseconds = 500;
+// The most dropped data taken (a list of some 100,000 files).
+constexpr long kMaxSelectionBytes = 16L << 20;
 constexpr std::size_t kMaxPathLength = 2047;
 
 Atom atom(const char* name) {
@@ -839,18 +848,72 @@ private:
         }
         if (event.xselection.property == None) return false;
         Atom actualType = None;
+        if (!takeProperty(property, out, actualType)) return false;
+        if (actualType == atom("INCR")) return takePieces(property, out);
+        return actualType != None;
+    }
+
+    // Reads and deletes the frame window's property: its type, and its bytes when it holds
+    // 8-bit data (an INCR announcement holds a 32-bit size, read and dropped). False on a read
+    // error or other non-byte data. A missing property answers type None.
+    bool takeProperty(Atom property, std::string& out, Atom& actualType) const {
         int format = 0;
         unsigned long count = 0;
         unsigned long remaining = 0;
         unsigned char* data = nullptr;
         const int result =
-            XGetWindowProperty(display, m_target, property, 0, 1 << 24, True, AnyPropertyType,
-                               &actualType, &format, &count, &remaining, &data);
+            XGetWindowProperty(state().display, m_target, property, 0, kMaxSelectionBytes / 4, True,
+                               AnyPropertyType, &actualType, &format, &count, &remaining, &data);
         if (result != Success) return false;
-        const bool ok = actualType != atom("INCR") && format == 8;
-        if (ok && data) out.assign(reinterpret_cast<const char*>(data), count);
+        bool ok = actualType == None || actualType == atom("INCR") || format == 8;
+        if (ok && format == 8 && data && actualType != atom("INCR"))
+            out.assign(reinterpret_cast<const char*>(data), count);
+        if (remaining != 0) ok = false; // larger than we take
         if (data) XFree(data);
         return ok;
+    }
+
+    // The INCR transfer: deleting the announcement asked the owner for the first piece; each
+    // piece arrives as a new value of the property, and deleting it asks for the next one. A
+    // piece of length 0 ends the data. A notice for the property when it holds nothing is one
+    // left over from an earlier transfer and is passed over. Each piece may take half a second,
+    // the whole is bounded by kMaxSelectionBytes.
+    bool takePieces(Atom property, std::string& out) const {
+        Display* display = state().display;
+        out.clear();
+        XFlush(display);
+        std::uint32_t deadline = monotonicMilliseconds() + kSelectionTimeoutMilliseconds;
+        PropertyWait wanted{m_target, property};
+        for (;;) {
+            XEvent event;
+            if (!XCheckIfEvent(display, &event, isNewValue, reinterpret_cast<XPointer>(&wanted))) {
+                const auto left = static_cast<std::int32_t>(deadline - monotonicMilliseconds());
+                if (left <= 0) return false;
+                pollfd wait{ConnectionNumber(display), POLLIN, 0};
+                poll(&wait, 1, left);
+                continue;
+            }
+            std::string piece;
+            Atom actualType = None;
+            if (!takeProperty(property, piece, actualType)) return false;
+            XFlush(display); // the deletion asks for the next piece
+            if (actualType == None) continue;
+            if (piece.empty()) return true;
+            if (out.size() + piece.size() > kMaxSelectionBytes) return false;
+            out += piece;
+            deadline = monotonicMilliseconds() + kSelectionTimeoutMilliseconds;
+        }
+    }
+
+    struct PropertyWait {
+        Window window;
+        Atom property;
+    };
+    static Bool isNewValue(Display* /*display*/, XEvent* event, XPointer arg) {
+        const auto* wanted = reinterpret_cast<const PropertyWait*>(arg);
+        return event->type == PropertyNotify && event->xproperty.window == wanted->window &&
+               event->xproperty.atom == wanted->property &&
+               event->xproperty.state == PropertyNewValue;
     }
 
     Window m_target;
@@ -882,7 +945,7 @@ void sendToSource(FrameWindow& window, Window source, const char* kind, long fla
     reply.xclient.window = source;
     reply.xclient.message_type = atom(kind);
     reply.xclient.format = 32;
-    reply.xclient.data.l[0] = static_cast<long>(window.id);
+    reply.xclient.data.l[0] = static_cast<long>(window.dragTarget);
     reply.xclient.data.l[1] = flags;
     if (std::strcmp(kind, "XdndStatus") == 0) {
         reply.xclient.data.l[2] = 0; // no quiet rectangle: send every move
@@ -926,6 +989,7 @@ void handleDndMessage(FrameWindow& window, const XClientMessageEvent& message) {
     if (kind == "XdndEnter") {
         if (window.dragSource) window.dropEvents->dragLeave();
         window.dragSource = source;
+        window.dragTarget = message.window;
         std::uint32_t effect = kDropEffectCopy | kDropEffectMove | kDropEffectLink;
         window.dropEvents->dragEnter(
             std::make_unique<XdndSource>(window.id, source, offeredTypes(message)), effect);
@@ -945,6 +1009,30 @@ void handleDndMessage(FrameWindow& window, const XClientMessageEvent& message) {
         window.dropEvents->drop();
         sendToSource(window, source, "XdndFinished", 1, atom("XdndActionCopy"));
     }
+}
+
+// A source that finds XdndProxy on the window it drags over sends its messages to the window
+// the property names, still naming the first window in them. When one of our frames is that
+// proxy (a host may name the frame on its own window), the frame takes the drag, and its
+// replies name the window the source addresses. Any other message for a window that is not a
+// frame is not ours.
+FrameWindow* frameProxyingFor(Window target) {
+    Display* display = state().display;
+    if (!display || target == 0) return nullptr;
+    Atom actualType = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    // A window destroyed meanwhile only gives an error, which the frames' handler ignores.
+    const int result =
+        XGetWindowProperty(display, target, atom("XdndProxy"), 0, 1, False, XA_WINDOW, &actualType,
+                           &format, &count, &remaining, &data);
+    Window proxy = 0;
+    if (result == Success && data && format == 32 && count == 1)
+        proxy = static_cast<Window>(*reinterpret_cast<const unsigned long*>(data));
+    if (data) XFree(data);
+    return proxy ? frameOf(proxy) : nullptr;
 }
 
 } // namespace

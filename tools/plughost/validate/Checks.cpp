@@ -781,6 +781,20 @@ void checkLifecycle(CheckContext& context) {
 // ---------------------------------------------------------------------------------------------
 // editor
 
+// The plug-in's windows live on its own display connection: what it made or destroyed may reach
+// the server a moment after its call returned. Waits up to 200 ms for the count to settle on
+// the wanted side and answers the last count seen.
+int childWindowsSettled(EditorWindow& window, bool wantSome) {
+    const auto end = after(0.2);
+    int count = window.childWindows();
+    while (count >= 0 && (count > 0) != wantSome && Clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        window.pump();
+        count = window.childWindows();
+    }
+    return count;
+}
+
 void checkEditor(CheckContext& context) {
     Findings& out = context.out;
     out.stage("creating and opening the plug-in");
@@ -799,6 +813,9 @@ void checkEditor(CheckContext& context) {
         if (rect != nullptr && rect->right > rect->left && rect->bottom > rect->top) {
             width = rect->right - rect->left;
             height = rect->bottom - rect->top;
+        } else if (round == 1) {
+            // Hosts size their window from this answer before opening the editor.
+            out.warn("effEditGetRect gave no size before the editor was opened; 400 x 300 used");
         }
         std::string reason;
         const std::unique_ptr<EditorWindow> window = EditorWindow::open(width, height, reason);
@@ -815,9 +832,15 @@ void checkEditor(CheckContext& context) {
             window->pump();
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
+        if (childWindowsSettled(*window, true) == 0)
+            out.warn("the editor put no window into the host's window" + which);
         out.stage("closing the editor" + which);
         plugin.dispatch(effEditClose);
         window->pump();
+        const int left = childWindowsSettled(*window, false);
+        if (left > 0)
+            out.warn("the editor left " + std::to_string(left) +
+                     " window(s) in the host's window after effEditClose" + which);
         if (round == 1)
             out.note("editor of " + std::to_string(width) + " x " + std::to_string(height) +
                      " pixels opened, idled for a second and closed twice");

@@ -16,6 +16,9 @@ public:
     virtual void* handle() const = 0;
     // Handles the window's pending events.
     virtual void pump() = 0;
+    // How many windows the plug-in has put directly inside this one; -1 where the platform's
+    // implementation cannot tell.
+    virtual int childWindows() { return -1; }
 };
 
 } // namespace plughost::validate

@@ -29,6 +29,8 @@ struct Xlib {
     int (*sync)(Display*, int) = nullptr;
     int (*pending)(Display*) = nullptr;
     int (*nextEvent)(Display*, Event*) = nullptr;
+    int (*queryTree)(Display*, Window, Window*, Window*, Window**, unsigned*) = nullptr;
+    int (*free)(void*) = nullptr;
 
     bool load(std::string& reason) {
         void* library = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
@@ -51,6 +53,8 @@ struct Xlib {
         bind(sync, "XSync");
         bind(pending, "XPending");
         bind(nextEvent, "XNextEvent");
+        bind(queryTree, "XQueryTree");
+        bind(free, "XFree");
         if (!complete) reason = "the X11 library lacks a function";
         return complete;
     }
@@ -71,6 +75,14 @@ public:
         Event event{};
         while (m_x.pending(m_display) > 0)
             m_x.nextEvent(m_display, &event);
+    }
+    int childWindows() override {
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned count = 0;
+        if (m_x.queryTree(m_display, m_window, &root, &parent, &children, &count) == 0) return -1;
+        if (children != nullptr) m_x.free(children);
+        return static_cast<int>(count);
     }
 
 private:

@@ -12,15 +12,19 @@
 namespace {
 
 enum class Fault {
-    TextOverflow,       // a parameter name copied without a bound
-    NonFiniteOutput,    // divides by the input level: NaN on silence
-    StateNotRestored,   // effSetChunk ignores the data
-    AllocatesInProcess, // a scratch vector per processing call
-    CrashOnClose,       // effClose faults
-    LeakPerInstance,    // a buffer per instance never released
-    HangsInProcess,     // never returns from a 7-frame block
+    TextOverflow,        // a parameter name copied without a bound
+    NonFiniteOutput,     // divides by the input level: NaN on silence
+    StateNotRestored,    // effSetChunk ignores the data
+    AllocatesInProcess,  // a scratch vector per processing call
+    CrashOnClose,        // effClose faults
+    LeakPerInstance,     // a buffer per instance never released
+    HangsInProcess,      // never returns from a 7-frame block
+    EditorWithoutWindow, // claims an editor, opens nothing into the host's window
+    CrashOnEditorOpen,   // claims an editor, effEditOpen faults
 };
 constexpr Fault kFault = Fault::BROKEN_FAULT;
+
+ERect editorSize{0, 0, 200, 320}; // 320 x 200 pixels
 
 struct Effect {
     AEffect record{};
@@ -42,7 +46,7 @@ VstIntPtr dispatcher(AEffect* record, VstInt32 opcode, VstInt32 index, VstIntPtr
     case effClose:
         if (kFault == Fault::CrashOnClose) {
             volatile int* nowhere = nullptr;
-            *nowhere = 1;
+            *nowhere = 1; // NOLINT(clang-analyzer-core.NullDereference): the fault itself
         }
         if (kFault != Fault::LeakPerInstance) delete[] effect->leaked;
         delete effect;
@@ -79,6 +83,18 @@ VstIntPtr dispatcher(AEffect* record, VstInt32 opcode, VstInt32 index, VstIntPtr
             for (int i = 0; i < 2; ++i)
                 if (restored[i] >= 0.0f && restored[i] <= 1.0f) effect->gain[i] = restored[i];
         }
+        return 1;
+    case effEditGetRect:
+        if (ptr == nullptr) return 0;
+        *static_cast<ERect**>(ptr) = &editorSize;
+        return 1;
+    case effEditOpen:
+        if (kFault == Fault::CrashOnEditorOpen) {
+            volatile int* nowhere = nullptr;
+            *nowhere = 1; // NOLINT(clang-analyzer-core.NullDereference): the fault itself
+        }
+        return 1;
+    case effEditClose:
         return 1;
     case effGetVstVersion:
         return 2400;
@@ -142,6 +158,8 @@ extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMa
     record.numInputs = 2;
     record.numOutputs = 2;
     record.flags = effFlagsCanReplacing | effFlagsCanDoubleReplacing | effFlagsProgramChunks;
+    if (kFault == Fault::EditorWithoutWindow || kFault == Fault::CrashOnEditorOpen)
+        record.flags |= effFlagsHasEditor;
     record.object = effect;
     record.uniqueID = 0x42726B6E; // "Brkn"
     record.version = 1;
