@@ -357,9 +357,10 @@ process  Runs the plug-in over IN, writes its outputs to OUT and prints the peak
          rate. Its delay (latency) is taken out: output frame k lines up with input frame
          k, and OUT is as long as IN plus the tail.
   -i, --input IN        audio file to read: WAV, AIFF, FLAC or anything else libsndfile
-                        reads, any channel count. Its channels go to the plug-in's inputs
-                        in order; inputs the file lacks get silence, and file channels
-                        beyond the plug-in's inputs are dropped (both are reported).
+                        reads (the Windows build: WAV only), any channel count. Its
+                        channels go to the plug-in's inputs in order; inputs the file
+                        lacks get silence, and file channels beyond the plug-in's
+                        inputs are dropped (both are reported).
   -o, --output OUT      file to write, with all of the plug-in's outputs (or those
                         --channels or --map choose) at IN's sample rate. Unless
                         --format, --bits or --keep-format say otherwise, its
@@ -438,9 +439,9 @@ gen      Writes a test signal: channel k (counted from 1) carries a sine of 220*
 validate Judges the plug-in library by a suite of checks, each in a process of its own;
          see plughost validate --help.
 
-editor   Opens the plug-in's editor in a window of its own (X11) and sends it idle ticks
-         until the window is closed, or for S seconds; --screenshot saves the editor's area
-         as PNG after S seconds (default 1).
+editor   Opens the plug-in's editor in a window of its own (X11 or Win32) and sends it
+         idle ticks until the window is closed, or for S seconds; --screenshot saves the
+         editor's area as PNG after S seconds (default 1).
 
 Output and state files are written under a temporary name and renamed when complete:
 a failed run leaves none behind. A file that is replaced keeps its permissions, a
