@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-// Pending files on Windows: the temporary file is opened through the C runtime (so that the
-// descriptor works like the POSIX one) and moved over the final name with MoveFileEx. A
-// read-only file is replaced only when asked for; its attribute is cleared first, since Windows
-// does not replace a read-only file.
+// Pending files on Windows: the temporary file is created shared for deletion and handed to the
+// C runtime as a descriptor (which then works like the POSIX one) and moved over the final name
+// with MoveFileEx. A read-only file is replaced only when asked for; its attribute is cleared
+// first, since Windows does not replace a read-only file.
 #include "PendingFile.h"
 
 #include "Failure.h"
@@ -15,7 +15,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <io.h>
-#include <share.h>
 #include <sys/stat.h>
 #include <utility>
 #include <windows.h>
@@ -44,16 +43,22 @@ PendingFile::PendingFile(std::string finalPath, bool replaceReadOnly)
         char suffix[16];
         std::snprintf(suffix, sizeof suffix, "%06llx", (seed + attempt * 7919ull) & 0xFFFFFFull);
         const std::string candidate = stem + suffix;
-        int descriptor = -1;
-        const errno_t status =
-            _sopen_s(&descriptor, candidate.c_str(), _O_CREAT | _O_EXCL | _O_RDWR | _O_BINARY,
-                     _SH_DENYNO, _S_IREAD | _S_IWRITE);
-        if (status == 0) {
-            m_descriptor = descriptor;
-            m_temporaryPath = candidate;
-        } else if (status != EEXIST) {
-            throw Failure("cannot write " + quote(m_finalPath) + ": " + std::strerror(status));
+        // Shared for deletion, so that the crash handler can remove it while it is open.
+        const HANDLE file = CreateFileA(candidate.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            if (GetLastError() == ERROR_FILE_EXISTS) continue;
+            throw Failure("cannot write " + quote(m_finalPath) + ": " + lastWindowsError());
         }
+        const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_BINARY);
+        if (descriptor < 0) {
+            CloseHandle(file);
+            DeleteFileA(candidate.c_str());
+            throw Failure("cannot write " + quote(m_finalPath) + ": " + std::strerror(errno));
+        }
+        m_descriptor = descriptor;
+        m_temporaryPath = candidate;
     }
     if (m_descriptor < 0)
         throw Failure("cannot write " + quote(m_finalPath) + ": no free temporary name");

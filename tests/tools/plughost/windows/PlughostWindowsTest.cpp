@@ -309,6 +309,26 @@ TEST(PlughostProcess, OtherContainersAreRefusedAndLeaveNoFile) {
     }
 }
 
+TEST(PlughostProcess, APluginThatCrashesIsNamedAndLeavesNoFileBehind) {
+    const Scratch scratch;
+    const std::string in = scratch.path("in.wav");
+    const std::string out = scratch.path("out.wav");
+    writeWav(in, rampWav(16, false, 100));
+    const PlughostRun run =
+        runPlughost({"process", testhost::pluginPath(QT_CRASHING_DLL), "-i", in, "-o", out});
+    EXPECT_EQ(run.exitCode, 0xC0000005u) << "the exception's code, as Windows reports a crash";
+    EXPECT_EQ(run.err, "plughost: the plug-in crashed (invalid memory access, 0xC0000005)\n");
+    WIN32_FIND_DATAA found{};
+    int files = 0;
+    const HANDLE search = FindFirstFileA(scratch.path("*").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    do
+        files += (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ? 1 : 0;
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    EXPECT_EQ(files, 1) << "only the input: no output and no temporary file";
+}
+
 // ---- editor -------------------------------------------------------------------------------
 
 TEST(PlughostEditor, RefusesAPluginWithoutEditorWithOneLine) {
