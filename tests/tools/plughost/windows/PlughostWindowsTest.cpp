@@ -191,7 +191,8 @@ float floatAt(const Wav& wav, std::size_t index) {
 }
 
 // 8 channels of a stepped ramp through the whole integer range, full scale at both ends
-// included, so that every byte of a sample is exercised.
+// included, so that every byte of a sample is exercised. Float ramps hold values a 32-bit float
+// holds exactly, also in 64-bit files.
 Wav rampWav(int bits, bool floating, int frames) {
     Wav wav{8, 48000, bits, floating, {}};
     const int sampleBytes = bits / 8;
@@ -200,13 +201,23 @@ Wav rampWav(int bits, bool floating, int frames) {
             const double position = static_cast<double>(frame * 8 + channel) / (frames * 8 - 1);
             if (floating) {
                 const auto value = static_cast<float>(position * 2.0 - 1.0);
-                std::uint32_t raw = 0;
-                std::memcpy(&raw, &value, sizeof raw);
-                putLittle(wav.data, raw, 4);
+                if (bits == 64) {
+                    const double wide = value;
+                    std::uint64_t raw = 0;
+                    std::memcpy(&raw, &wide, sizeof raw);
+                    putLittle(wav.data, static_cast<std::uint32_t>(raw), 4);
+                    putLittle(wav.data, static_cast<std::uint32_t>(raw >> 32), 4);
+                } else {
+                    std::uint32_t raw = 0;
+                    std::memcpy(&raw, &value, sizeof raw);
+                    putLittle(wav.data, raw, 4);
+                }
             } else {
                 const double top = std::ldexp(1.0, bits - 1);
                 const double value = std::floor(-top + position * (2.0 * top - 1.0));
-                putLittle(wav.data, static_cast<std::uint32_t>(static_cast<std::int64_t>(value)),
+                // 8-bit WAV samples are unsigned, the others signed.
+                const double stored = bits == 8 ? value + 128.0 : value;
+                putLittle(wav.data, static_cast<std::uint32_t>(static_cast<std::int64_t>(stored)),
                           sampleBytes);
             }
         }
@@ -247,8 +258,8 @@ TEST(PlughostInfo, ALibraryThatDoesNotLoadFailsWithOneLine) {
 
 TEST(PlughostProcess, UnityGainIsBitExactForEveryWavSampleType) {
     const Scratch scratch;
-    for (const auto& [bits, floating] :
-         std::vector<std::pair<int, bool>>{{16, false}, {24, false}, {32, false}, {32, true}}) {
+    for (const auto& [bits, floating] : std::vector<std::pair<int, bool>>{
+             {8, false}, {16, false}, {24, false}, {32, false}, {32, true}, {64, true}}) {
         SCOPED_TRACE(std::to_string(bits) + (floating ? "-bit float" : "-bit integer"));
         const Wav input = rampWav(bits, floating, 3000);
         const std::string in = scratch.path("in.wav");
@@ -294,6 +305,67 @@ TEST(PlughostProcess, MinusSixDecibelsScalesTheFirstPairOnly) {
         }
     }
     EXPECT_GT(scaled, 3000);
+}
+
+TEST(PlughostProcess, ReadsTheExtensibleLayoutAndWritesPlainWav) {
+    const Scratch scratch;
+    const Wav plain = rampWav(24, false, 500);
+    // The same samples with a 40-byte format chunk: tag 0xFFFE, the sample kind in the GUID.
+    std::string bytes = "RIFF";
+    putLittle(bytes, static_cast<std::uint32_t>(60 + plain.data.size()), 4);
+    bytes += "WAVEfmt ";
+    putLittle(bytes, 40, 4);
+    putLittle(bytes, 0xFFFE, 2);
+    putLittle(bytes, 8, 2);
+    putLittle(bytes, 48000, 4);
+    putLittle(bytes, 48000 * 24, 4);
+    putLittle(bytes, 24, 2);
+    putLittle(bytes, 24, 2);
+    putLittle(bytes, 22, 2); // extension size
+    putLittle(bytes, 24, 2); // valid bits
+    putLittle(bytes, 0, 4);  // channel mask
+    const unsigned char pcmGuid[16] = {1,    0, 0, 0,    0, 0,    0x10, 0,
+                                       0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+    bytes.append(reinterpret_cast<const char*>(pcmGuid), sizeof pcmGuid);
+    bytes += "data";
+    putLittle(bytes, static_cast<std::uint32_t>(plain.data.size()), 4);
+    bytes += plain.data;
+    const std::string in = scratch.path("in.wav");
+    const std::string out = scratch.path("out.wav");
+    std::FILE* file = std::fopen(in.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+    const PlughostRun run =
+        runPlughost({"process", trimmer(), "-i", in, "-o", out, "--keep-format"});
+    ASSERT_EQ(run.exitCode, 0u) << run.err;
+    EXPECT_NE(run.out.find("WAVEX (Microsoft), Signed 24 bit PCM"), std::string::npos) << run.out;
+    const Wav output = readWav(out);
+    EXPECT_EQ(output.bits, 24);
+    EXPECT_FALSE(output.floating);
+    EXPECT_TRUE(output.data == plain.data) << "the samples changed";
+}
+
+TEST(PlughostProcess, ACutOffFileIsProcessedAsFarAsItGoesWithAWarning) {
+    const Scratch scratch;
+    Wav input = rampWav(16, false, 1000);
+    const std::string in = scratch.path("in.wav");
+    const std::string out = scratch.path("out.wav");
+    writeWav(in, input);
+    // The header announces 1000 frames; the file ends after 600 of them.
+    std::string bytes = readFile(in);
+    bytes.resize(44 + 600 * 16);
+    std::FILE* file = std::fopen(in.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+    const PlughostRun run =
+        runPlughost({"process", trimmer(), "-i", in, "-o", out, "--keep-format"});
+    ASSERT_EQ(run.exitCode, 0u) << run.err;
+    EXPECT_NE(run.err.find("its header announces 1000 frames"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("it holds 600"), std::string::npos) << run.err;
+    const Wav output = readWav(out);
+    EXPECT_TRUE(output.data == input.data.substr(0, 600 * 16)) << "the frames that are there";
 }
 
 TEST(PlughostProcess, OtherContainersAreRefusedAndLeaveNoFile) {
