@@ -32,6 +32,14 @@ VstIntPtr dispatch(AEffect* effect, VstInt32 opcode, VstIntPtr value = 0, void* 
     return effect->dispatcher(effect, opcode, 0, value, ptr, 0.0f);
 }
 
+// Text in the program's code page (as its arguments come) for the wide Windows functions.
+std::wstring widen(const std::string& text) {
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(std::max(length, 1)), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
+    return wide;
+}
+
 LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CLOSE) { // the editor is closed first, then the window destroyed
         g_closeRequested = true;
@@ -54,10 +62,9 @@ HWND makeWindow(int width, int height, const std::string& title) {
     // The frame's size for a client area of the editor's size.
     RECT frame{0, 0, width, height};
     AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
-    const std::wstring wideTitle(title.begin(), title.end());
-    return CreateWindowExW(0, kWindowClass, wideTitle.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                           frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                           GetModuleHandleW(nullptr), nullptr);
+    return CreateWindowExW(0, kWindowClass, widen(title).c_str(), kStyle, CW_USEDEFAULT,
+                           CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
+                           nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
 // Handles every waiting message; answers false once WM_QUIT has come.
@@ -127,10 +134,7 @@ void savePicture(HWND window, int width, int height, const std::string& path) {
             // The PNG encoder of GDI+.
             const CLSID png = {
                 0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
-            const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-            std::wstring widePath(static_cast<std::size_t>(std::max(length, 1)), L'\0');
-            MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath.data(), length);
-            status = flat::GdipSaveImageToFile(image, widePath.c_str(), &png, nullptr);
+            status = flat::GdipSaveImageToFile(image, widen(path).c_str(), &png, nullptr);
             flat::GdipDisposeImage(image);
         }
     }
