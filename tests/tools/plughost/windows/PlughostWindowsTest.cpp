@@ -11,6 +11,7 @@
 #include <gdiplus.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -399,6 +400,106 @@ TEST(PlughostProcess, APluginThatCrashesIsNamedAndLeavesNoFileBehind) {
     while (FindNextFileA(search, &found));
     FindClose(search);
     EXPECT_EQ(files, 1) << "only the input: no output and no temporary file";
+}
+
+// ---- validate -----------------------------------------------------------------------------
+
+// The report of a check: its line ("  FAIL     lifecycle      0.41 s", status and name as its
+// first two words) and the indented lines under it.
+std::string checkReport(const std::string& out, const std::string& check) {
+    std::string report;
+    bool inside = false;
+    std::size_t start = 0;
+    while (start < out.size()) {
+        const std::size_t end = std::min(out.find('\n', start), out.size());
+        const std::string line = out.substr(start, end - start);
+        start = end + 1;
+        if (line.rfind("           ", 0) == 0) { // a finding under the current check
+            if (inside) report += "\n" + line;
+            continue;
+        }
+        char status[16] = {};
+        char name[32] = {};
+        inside = std::sscanf(line.c_str(), " %15s %31s", status, name) == 2 && check == name;
+        if (inside) report = line;
+    }
+    return report;
+}
+
+std::string statusOf(const std::string& out, const std::string& check) {
+    char status[16] = {};
+    return std::sscanf(checkReport(out, check).c_str(), " %15s", status) == 1 ? status : "";
+}
+
+TEST(PlughostValidate, TheTrimmerPassesEveryCheckOnlyAllocationCountingIsSkipped) {
+    const PlughostRun run =
+        runPlughost({"validate", trimmer(), "--level", "10", "--seconds", "0.2"});
+    EXPECT_EQ(run.exitCode, 0u) << run.out << run.err;
+    for (const char* check : {"parameters", "state", "lifecycle", "threads"})
+        EXPECT_EQ(statusOf(run.out, check), "pass") << check << "\n" << run.out;
+    EXPECT_EQ(statusOf(run.out, "identity"), "warning") << run.out;
+    EXPECT_EQ(statusOf(run.out, "processing"), "warning") << "subnormal output, by design";
+    EXPECT_NE(checkReport(run.out, "realtime").find("allocations cannot be counted"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(statusOf(run.out, "realtime"), "skipped");
+    EXPECT_NE(run.out.find("summary: 6 of 8 checks passed (2 with warnings), 0 failed, 2 skipped"),
+              std::string::npos)
+        << run.out;
+}
+
+struct BrokenCase {
+    const char* fault;
+    const char* check;   // the check that must fail
+    const char* message; // part of its failure text
+};
+
+class BrokenPlugin : public ::testing::TestWithParam<BrokenCase> {};
+
+TEST_P(BrokenPlugin, FailsTheCheckForItsFaultInAProcessOfItsOwn) {
+    const BrokenCase& broken = GetParam();
+    std::string file = std::string("plughost_broken_") + broken.fault + ".dll";
+    std::transform(file.begin(), file.end(), file.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const PlughostRun run = runPlughost({"validate", testhost::pluginPath(file), "--level", "10",
+                                         "--only", broken.check, "--seconds", "0.2"});
+    EXPECT_EQ(run.exitCode, 1u) << run.out;
+    EXPECT_EQ(statusOf(run.out, broken.check), "FAIL") << run.out;
+    EXPECT_NE(checkReport(run.out, broken.check).find(broken.message), std::string::npos)
+        << run.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, BrokenPlugin,
+    ::testing::Values(BrokenCase{"TextOverflow", "identity",
+                                 "bytes written, past the 64 bytes of the largest host buffer"},
+                      BrokenCase{"NonFiniteOutput", "processing",
+                                 "NaN or infinite output samples; 32-bit, 44.1 kHz, silence input"},
+                      BrokenCase{"StateNotRestored", "state",
+                                 "after restoring the chunk, parameter 0 reads"},
+                      BrokenCase{"CrashOnClose", "lifecycle",
+                                 "crashed (access violation) while closing the plug-in (cycle 1)"},
+                      BrokenCase{"LeakPerInstance", "lifecycle", "memory in use grew by"}),
+    [](const auto& test) { return std::string(test.param.fault); });
+
+TEST(PlughostValidate, AHangFailsItsCheckAfterTheTimeOut) {
+    const PlughostRun run =
+        runPlughost({"validate", testhost::pluginPath("plughost_broken_hangsinprocess.dll"),
+                     "--only", "processing", "--timeout", "2", "--seconds", "0.1"});
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_NE(checkReport(run.out, "processing")
+                  .find("timed out after 2 s while processing 32-bit, 44.1 kHz, silence input"),
+              std::string::npos)
+        << run.out;
+}
+
+TEST(PlughostValidate, AllocationsOnTheAudioThreadAreReportedAsNotCounted) {
+    // Not interposed on Windows: said so, never passed.
+    const PlughostRun run =
+        runPlughost({"validate", testhost::pluginPath("plughost_broken_allocatesinprocess.dll"),
+                     "--level", "10", "--only", "realtime", "--seconds", "0.2"});
+    EXPECT_EQ(run.exitCode, 0u) << run.out;
+    EXPECT_EQ(statusOf(run.out, "realtime"), "skipped") << run.out;
 }
 
 // ---- editor -------------------------------------------------------------------------------
