@@ -450,7 +450,8 @@ Integer output (FLAC) cannot hold samples above 0 dBFS: they are clipped, counte
 reported in a warning, and the level table shows what was written. A progress bar appears on standard error when it is a
 terminal and the work takes more than a second.
 Exit status: 0 done, 1 failed (one line on standard error says why), 2 bad command line
-or a setting the plug-in cannot take, 128+N the plug-in crashed with signal N.
+or a setting the plug-in cannot take, 128+N the plug-in crashed with signal N (on
+Windows: the exception's code, such as 0xC0000005).
 )";
 }
 
