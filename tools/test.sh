@@ -8,7 +8,8 @@
 #   3. Windows x86 (32-bit): built and checked statically (exports, imports, SSE2-only
 #      arithmetic, record layouts as compile-time assertions); this kernel cannot run 32-bit
 #      programs
-#   4. Windows x64: the same test programs, run under wine64
+#   4. Windows x64: the same test programs, run under wine64, and plughost.exe run on the
+#      Windows DLLs (info, WAV processing, the editor's picture)
 #   5. the libFuzzer targets (clang, sanitizers), 20 s each from the committed seeds
 set -euo pipefail
 cd "$(dirname "$0")/.."

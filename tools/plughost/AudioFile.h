@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// Audio files through libsndfile: reading any format it knows, writing the format that the
-// output name's extension asks for, frames interleaved in both directions.
+// Audio files, frames interleaved in both directions: through libsndfile where it is available
+// (reading any format it knows, writing the format the output name's extension asks for), and
+// WAV alone through a reader and writer of plughost's own elsewhere (the Windows build).
 #pragma once
 
 #include "PendingFile.h"
@@ -10,12 +11,13 @@
 #include <string>
 #include <vector>
 
-struct sf_private_tag; // libsndfile's SNDFILE
-
 namespace plughost {
 
+// The open file of an implementation (libsndfile's handle, or the WAV file's own state).
+struct AudioStream;
+
 struct OutputFormat {
-    int sndfileFormat = 0;
+    int code = 0; // the implementation's own format code
     std::string description;
     // Integer samples hold values up to full scale only; anything beyond is clipped.
     bool integer() const;
@@ -66,7 +68,7 @@ public:
 
 private:
     std::string m_path;
-    sf_private_tag* m_file = nullptr;
+    AudioStream* m_file = nullptr;
     std::vector<float> m_narrow; // 32-bit float files read for 64-bit processing
     int m_channels = 0;
     int m_sampleRate = 0;
@@ -93,13 +95,16 @@ public:
     void finish();
 
 private:
-    void checkWritten(std::int64_t written, std::int64_t wanted);
+    void checkWritten(std::int64_t written, std::int64_t wanted); // libsndfile's writes
     template <typename Sample>
     void writeIntegers(const Sample* interleaved, std::int64_t frames);
+    // Rounds the samples to m_bits-bit integers in m_integers (dithered as asked, clipped).
+    template <typename Sample>
+    void roundToIntegers(const Sample* interleaved, std::size_t count);
     double nextDither();
 
     PendingFile m_pending;
-    sf_private_tag* m_file = nullptr;
+    AudioStream* m_file = nullptr;
     bool m_floatSamples = false;
     int m_bits = 0; // integer output: rounded here and handed over as 32-bit integers
     Dither m_dither;

@@ -357,9 +357,10 @@ process  Runs the plug-in over IN, writes its outputs to OUT and prints the peak
          rate. Its delay (latency) is taken out: output frame k lines up with input frame
          k, and OUT is as long as IN plus the tail.
   -i, --input IN        audio file to read: WAV, AIFF, FLAC or anything else libsndfile
-                        reads, any channel count. Its channels go to the plug-in's inputs
-                        in order; inputs the file lacks get silence, and file channels
-                        beyond the plug-in's inputs are dropped (both are reported).
+                        reads (the Windows build: WAV only), any channel count. Its
+                        channels go to the plug-in's inputs in order; inputs the file
+                        lacks get silence, and file channels beyond the plug-in's
+                        inputs are dropped (both are reported).
   -o, --output OUT      file to write, with all of the plug-in's outputs (or those
                         --channels or --map choose) at IN's sample rate. Unless
                         --format, --bits or --keep-format say otherwise, its
@@ -438,9 +439,9 @@ gen      Writes a test signal: channel k (counted from 1) carries a sine of 220*
 validate Judges the plug-in library by a suite of checks, each in a process of its own;
          see plughost validate --help.
 
-editor   Opens the plug-in's editor in a window of its own (X11) and sends it idle ticks
-         until the window is closed, or for S seconds; --screenshot saves the editor's area
-         as PNG after S seconds (default 1).
+editor   Opens the plug-in's editor in a window of its own (X11 or Win32) and sends it
+         idle ticks until the window is closed, or for S seconds; --screenshot saves the
+         editor's area as PNG after S seconds (default 1).
 
 Output and state files are written under a temporary name and renamed when complete:
 a failed run leaves none behind. A file that is replaced keeps its permissions, a
@@ -449,7 +450,8 @@ Integer output (FLAC) cannot hold samples above 0 dBFS: they are clipped, counte
 reported in a warning, and the level table shows what was written. A progress bar appears on standard error when it is a
 terminal and the work takes more than a second.
 Exit status: 0 done, 1 failed (one line on standard error says why), 2 bad command line
-or a setting the plug-in cannot take, 128+N the plug-in crashed with signal N.
+or a setting the plug-in cannot take, 128+N the plug-in crashed with signal N (on
+Windows: the exception's code, such as 0xC0000005).
 )";
 }
 

@@ -4,12 +4,14 @@
 // destroyed uncommitted is removed, and so is one whose process ends by a signal
 // (SignalCleanup.h).
 //
-// Replacing a file keeps what the user set up around it: a symbolic link is written through
-// (the file it points to is replaced, the link stays), the replaced file's permissions are kept,
-// and a file without write permission is replaced only when that is asked for.
+// On POSIX systems, replacing a file keeps what the user set up around it: a symbolic link is
+// written through (the file it points to is replaced, the link stays), the replaced file's
+// permissions are kept, and a file without write permission is replaced only when that is asked
+// for.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace plughost {
@@ -32,8 +34,10 @@ public:
     // truncation makes ext4 push the whole file to disk when it is closed.
     int takeDescriptor();
 
-    // Writes the whole content of the temporary file at once; throws Failure.
+    // Appends to the temporary file; throws Failure.
     void writeBytes(const unsigned char* data, std::size_t size);
+    // Overwrites bytes already written (a header completed at the end); throws Failure.
+    void writeBytesAt(std::uint64_t offset, const unsigned char* data, std::size_t size);
 
     // Moves the finished file to its final name; throws Failure.
     void commit();

@@ -2,7 +2,6 @@
 #include "Progress.h"
 
 #include <algorithm>
-#include <unistd.h>
 
 namespace plughost {
 namespace {
@@ -16,10 +15,6 @@ constexpr int kBarWidth = 30;
 Progress::Progress(std::FILE* stream, bool enabled, std::string label, std::int64_t total)
     : m_stream(stream), m_enabled(enabled && total > 0), m_label(std::move(label)), m_total(total),
       m_start(Clock::now()) {}
-
-bool Progress::stderrIsTerminal() {
-    return isatty(STDERR_FILENO) == 1;
-}
 
 void Progress::update(std::int64_t done, Clock::time_point now) {
     if (!m_enabled || now - m_start < kQuietTime) return;

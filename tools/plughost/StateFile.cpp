@@ -138,7 +138,8 @@ PluginState decodeState(const std::vector<unsigned char>& bytes, const std::stri
         throw Failure(what + " has " + std::to_string(bytes.size() - expected) +
                       " unexpected bytes after its content");
     const auto* body = bytes.data() + headerSize;
-    if (fnv1a(body, length) != get32(bytes, 28))
+    // length fits in memory: the bytes hold it, as checked above.
+    if (fnv1a(body, static_cast<std::size_t>(length)) != get32(bytes, 28))
         throw Failure(what + " is damaged: its content does not match its hash");
     const auto* name = reinterpret_cast<const char*>(bytes.data() + 32);
     state.identity.name.assign(name, strnlen(name, kStateNameCapacity - 1));

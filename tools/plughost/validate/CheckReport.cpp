@@ -1,32 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "CheckReport.h"
 
-#include <csignal>
+#include "ChildProcess.h"
+
 #include <cstdio>
 
 namespace plughost::validate {
 namespace {
-
-std::string signalName(int number) {
-    switch (number) {
-    case SIGSEGV:
-        return "SIGSEGV";
-    case SIGBUS:
-        return "SIGBUS";
-    case SIGFPE:
-        return "SIGFPE";
-    case SIGILL:
-        return "SIGILL";
-    case SIGABRT:
-        return "SIGABRT";
-    case SIGKILL:
-        return "SIGKILL";
-    case SIGTERM:
-        return "SIGTERM";
-    default:
-        return "signal " + std::to_string(number);
-    }
-}
 
 std::string seconds(double value) {
     char text[32];
@@ -92,7 +72,7 @@ CheckOutcome readOutcome(const std::string& name, const std::string& report, con
         abnormal = "timed out after " + seconds(timeoutSeconds) + " s" + where;
         break;
     case ChildEnd::Kind::Signalled:
-        abnormal = "the plug-in crashed (" + signalName(end.code) + ")" + where;
+        abnormal = "the plug-in crashed (" + crashName(end.code) + ")" + where;
         break;
     case ChildEnd::Kind::Exited:
         if (end.code != 0 || !finished)

@@ -51,8 +51,30 @@ ChildEnd endOf(int status) {
 
 } // namespace
 
+std::string crashName(int code) {
+    switch (code) {
+    case SIGSEGV:
+        return "SIGSEGV";
+    case SIGBUS:
+        return "SIGBUS";
+    case SIGFPE:
+        return "SIGFPE";
+    case SIGILL:
+        return "SIGILL";
+    case SIGABRT:
+        return "SIGABRT";
+    case SIGKILL:
+        return "SIGKILL";
+    case SIGTERM:
+        return "SIGTERM";
+    default:
+        return "signal " + std::to_string(code);
+    }
+}
+
 ChildEnd runInChild(const std::function<void(const std::function<void(const std::string&)>&)>& body,
-                    double timeoutSeconds, std::string& report) {
+                    const std::vector<std::string>& /*childArguments*/, double timeoutSeconds,
+                    std::string& report) {
     int fds[2];
     if (pipe(fds) != 0) return {};
     std::fflush(nullptr);

@@ -105,6 +105,8 @@ ValidateOptions parseValidateOptions(const std::vector<std::string>& args) {
         };
         if (name == "-h" || name == "--help") {
             options.help = true;
+        } else if (name == "--child-report") {
+            options.childReport = true;
         } else if (name == "--level") {
             const std::string text = takeValue();
             int level = 0;
@@ -196,6 +198,25 @@ double checkTimeout(double seconds) {
     return 30.0 + 20.0 * seconds;
 }
 
+namespace {
+
+// One check, its findings written to sink; what it throws is its failure.
+void runCheck(const CheckDefinition& check, const ValidateOptions& options,
+              const std::function<void(const std::string&)>& sink) {
+    Findings findings(sink);
+    CheckContext context{options.plugin, options.level, options.seconds, findings};
+    try {
+        check.run(context);
+    } catch (const PluginError& error) {
+        findings.fail(error.text);
+    } catch (const std::exception& error) {
+        findings.fail(std::string("unexpected error: ") + error.what());
+    }
+    findings.done();
+}
+
+} // namespace
+
 std::vector<CheckOutcome> runChecks(const ValidateOptions& options, std::FILE* out) {
     std::vector<CheckOutcome> outcomes;
     const double timeout = options.timeout > 0.0 ? options.timeout : checkTimeout(options.seconds);
@@ -204,20 +225,17 @@ std::vector<CheckOutcome> runChecks(const ValidateOptions& options, std::FILE* o
             continue;
         std::string report;
         const auto start = std::chrono::steady_clock::now();
+        char secondsText[40];
+        std::snprintf(secondsText, sizeof secondsText, "%.17g", options.seconds);
+        const std::vector<std::string> childArguments = {
+            "validate",  options.plugin, "--only",
+            check.name,  "--level",      std::to_string(options.level),
+            "--seconds", secondsText,    "--child-report"};
         const ChildEnd end = runInChild(
             [&](const std::function<void(const std::string&)>& sink) {
-                Findings findings(sink);
-                CheckContext context{options.plugin, options.level, options.seconds, findings};
-                try {
-                    check.run(context);
-                } catch (const PluginError& error) {
-                    findings.fail(error.text);
-                } catch (const std::exception& error) {
-                    findings.fail(std::string("unexpected error: ") + error.what());
-                }
-                findings.done();
+                runCheck(check, options, sink);
             },
-            timeout, report);
+            childArguments, timeout, report);
         CheckOutcome outcome = readOutcome(check.name, report, end, timeout);
         outcome.seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -261,6 +279,15 @@ int runValidateCommand(const std::vector<std::string>& args) {
         const ValidateOptions options = parseValidateOptions(args);
         if (options.help) {
             std::fputs(validateUsage().c_str(), stdout);
+            return 0;
+        }
+        if (options.childReport) {
+            for (const CheckDefinition& check : allChecks())
+                if (options.only == check.name)
+                    runCheck(check, options, [](const std::string& text) {
+                        std::fwrite(text.data(), 1, text.size(), stdout);
+                        std::fflush(stdout);
+                    });
             return 0;
         }
         std::printf("plughost validate %s, level %d\n", quote(options.plugin).c_str(),

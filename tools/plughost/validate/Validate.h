@@ -19,6 +19,9 @@ struct ValidateOptions {
     double seconds = 1.0; // audio length of the timed checks
     double timeout = 0.0; // seconds a check may take; 0: checkTimeout(seconds)
     bool help = false;
+    // Hidden: run the check named by only in this process, its report lines on standard
+    // output (the child's side where processes are started afresh instead of forked).
+    bool childReport = false;
 };
 
 // args after "validate"; throws UsageError.

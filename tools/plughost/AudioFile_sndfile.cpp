@@ -13,6 +13,14 @@
 namespace plughost {
 namespace {
 
+// Here an AudioStream is libsndfile's own handle.
+SNDFILE* sf(AudioStream* stream) {
+    return reinterpret_cast<SNDFILE*>(stream);
+}
+AudioStream* stream(SNDFILE* file) {
+    return reinterpret_cast<AudioStream*>(file);
+}
+
 std::string lowerExtension(const std::string& path) {
     std::string extension = std::filesystem::path(path).extension().string();
     std::transform(extension.begin(), extension.end(), extension.begin(),
@@ -77,12 +85,8 @@ std::int64_t headerFrames(SNDFILE* file, int format, int channels, std::int64_t 
 
 } // namespace
 
-bool OutputFormat::integer() const {
-    return integerBits() != 0;
-}
-
 int OutputFormat::integerBits() const {
-    switch (sndfileFormat & SF_FORMAT_SUBMASK) {
+    switch (code & SF_FORMAT_SUBMASK) {
     case SF_FORMAT_PCM_S8:
     case SF_FORMAT_PCM_U8:
         return 8;
@@ -130,7 +134,7 @@ OutputFormat chooseOutputFormat(const std::string& path, const std::string& cont
     const int minor = bits == "16"   ? SF_FORMAT_PCM_16
                       : bits == "24" ? SF_FORMAT_PCM_24
                                      : SF_FORMAT_FLOAT;
-    format.sndfileFormat = major | minor;
+    format.code = major | minor;
     format.description = (bits == "32f" ? std::string("32-bit float") : bits + "-bit") + " " +
                          (kind == "wav"    ? "WAV"
                           : kind == "aiff" ? "AIFF"
@@ -148,16 +152,16 @@ AudioReader::AudioReader(const std::string& path) : m_path(path) {
     if (std::filesystem::is_directory(path, error))
         throw Failure("cannot read input " + quote(path) + ": it is a folder");
     SF_INFO info{};
-    m_file = sf_open(path.c_str(), SFM_READ, &info);
+    m_file = stream(sf_open(path.c_str(), SFM_READ, &info));
     if (m_file == nullptr)
         throw Failure("cannot read input " + quote(path) + ": " + sndfileError(nullptr));
     m_channels = info.channels;
     m_sampleRate = info.samplerate;
     m_format = info.format;
     m_frames = info.frames;
-    m_announcedFrames = headerFrames(m_file, m_format, info.channels, m_frames);
+    m_announcedFrames = headerFrames(sf(m_file), m_format, info.channels, m_frames);
     if (m_channels <= 0 || m_sampleRate <= 0) {
-        sf_close(m_file);
+        sf_close(sf(m_file));
         m_file = nullptr;
         throw Failure("cannot read input " + quote(path) + ": it announces " +
                       std::to_string(m_channels) + " channels at " + std::to_string(m_sampleRate) +
@@ -166,7 +170,7 @@ AudioReader::AudioReader(const std::string& path) : m_path(path) {
 }
 
 AudioReader::~AudioReader() {
-    if (m_file != nullptr) sf_close(m_file);
+    if (m_file != nullptr) sf_close(sf(m_file));
 }
 
 OutputFormat AudioReader::format() const {
@@ -184,9 +188,9 @@ std::string AudioReader::formatDescription() const {
 }
 
 std::int64_t AudioReader::read(float* interleaved, std::int64_t frames) {
-    const sf_count_t got = sf_readf_float(m_file, interleaved, frames);
-    if (got < frames && sf_error(m_file) != SF_ERR_NO_ERROR)
-        throw Failure("cannot read input " + quote(m_path) + ": " + sndfileError(m_file));
+    const sf_count_t got = sf_readf_float(sf(m_file), interleaved, frames);
+    if (got < frames && sf_error(sf(m_file)) != SF_ERR_NO_ERROR)
+        throw Failure("cannot read input " + quote(m_path) + ": " + sndfileError(sf(m_file)));
     return got;
 }
 
@@ -199,9 +203,9 @@ std::int64_t AudioReader::read(double* interleaved, std::int64_t frames) {
         std::copy_n(m_narrow.data(), got * m_channels, interleaved);
         return got;
     }
-    const sf_count_t got = sf_readf_double(m_file, interleaved, frames);
-    if (got < frames && sf_error(m_file) != SF_ERR_NO_ERROR)
-        throw Failure("cannot read input " + quote(m_path) + ": " + sndfileError(m_file));
+    const sf_count_t got = sf_readf_double(sf(m_file), interleaved, frames);
+    if (got < frames && sf_error(sf(m_file)) != SF_ERR_NO_ERROR)
+        throw Failure("cannot read input " + quote(m_path) + ": " + sndfileError(sf(m_file)));
     return got;
 }
 
@@ -211,66 +215,48 @@ std::int64_t AudioReader::read(double* interleaved, std::int64_t frames) {
 AudioWriter::AudioWriter(const std::string& path, const OutputFormat& format, int channels,
                          int sampleRate, bool replaceReadOnly, Dither dither)
     : m_pending(path, replaceReadOnly),
-      m_floatSamples((format.sndfileFormat & SF_FORMAT_SUBMASK) == SF_FORMAT_FLOAT),
+      m_floatSamples((format.code & SF_FORMAT_SUBMASK) == SF_FORMAT_FLOAT),
       m_bits(format.integerBits()), m_dither(dither), m_random(dither.seed | 1),
       m_channels(channels) {
     SF_INFO info{};
     info.channels = channels;
     info.samplerate = sampleRate;
-    info.format = format.sndfileFormat;
+    info.format = format.code;
     if (sf_format_check(&info) == 0)
         throw Failure("cannot write " + quote(path) + ": " + format.description + " cannot hold " +
                       std::to_string(channels) + " channels at " + std::to_string(sampleRate) +
                       " Hz");
-    m_file = sf_open_fd(m_pending.takeDescriptor(), SFM_WRITE, &info, SF_TRUE);
+    m_file = stream(sf_open_fd(m_pending.takeDescriptor(), SFM_WRITE, &info, SF_TRUE));
     if (m_file == nullptr)
         throw Failure("cannot write " + quote(path) + ": " + sndfileError(nullptr));
-    if ((format.sndfileFormat & SF_FORMAT_TYPEMASK) == SF_FORMAT_RF64)
-        sf_command(m_file, SFC_RF64_AUTO_DOWNGRADE, nullptr, SF_TRUE);
+    if ((format.code & SF_FORMAT_TYPEMASK) == SF_FORMAT_RF64)
+        sf_command(sf(m_file), SFC_RF64_AUTO_DOWNGRADE, nullptr, SF_TRUE);
     // Integer formats: values beyond full scale clip instead of wrapping round.
-    sf_command(m_file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    sf_command(sf(m_file), SFC_SET_CLIPPING, nullptr, SF_TRUE);
 }
 
 AudioWriter::~AudioWriter() {
-    if (m_file != nullptr) sf_close(m_file);
+    if (m_file != nullptr) sf_close(sf(m_file));
 }
 
 void AudioWriter::checkWritten(std::int64_t written, std::int64_t wanted) {
     if (written != wanted)
-        throw Failure("cannot write " + quote(m_pending.finalPath()) + ": " + sndfileError(m_file));
-}
-
-double AudioWriter::nextDither() {
-    // xorshift64*: fast, and the same sequence for the same seed everywhere.
-    m_random ^= m_random >> 12;
-    m_random ^= m_random << 25;
-    m_random ^= m_random >> 27;
-    const std::uint64_t bits = m_random * 2685821657736338717ull;
-    return static_cast<double>(bits >> 11) * 0x1.0p-53; // [0, 1)
+        throw Failure("cannot write " + quote(m_pending.finalPath()) + ": " +
+                      sndfileError(sf(m_file)));
 }
 
 template <typename Sample>
 void AudioWriter::writeIntegers(const Sample* interleaved, std::int64_t frames) {
-    const auto count = static_cast<std::size_t>(frames * m_channels);
-    m_integers.resize(count);
-    const double scale = std::ldexp(1.0, m_bits - 1);
-    const double highest = scale - 1.0;
+    roundToIntegers(interleaved, static_cast<std::size_t>(frames * m_channels));
     const int shift = 32 - m_bits; // libsndfile takes integers at full 32-bit scale
-    for (std::size_t i = 0; i < count; ++i) {
-        const double exact = static_cast<double>(interleaved[i]) * scale;
-        double rounded = std::nearbyint(exact);
-        if (rounded != exact && m_dither.tpdf)
-            rounded = std::nearbyint(exact + nextDither() - nextDither());
-        rounded = std::clamp(rounded, -scale, highest);
-        m_integers[i] =
-            static_cast<int>(static_cast<std::int64_t>(rounded) * (std::int64_t{1} << shift));
-    }
-    checkWritten(sf_writef_int(m_file, m_integers.data(), frames), frames);
+    for (int& value : m_integers)
+        value = static_cast<int>(static_cast<std::int64_t>(value) * (std::int64_t{1} << shift));
+    checkWritten(sf_writef_int(sf(m_file), m_integers.data(), frames), frames);
 }
 
 void AudioWriter::write(const float* interleaved, std::int64_t frames) {
     if (m_bits != 0) return writeIntegers(interleaved, frames);
-    checkWritten(sf_writef_float(m_file, interleaved, frames), frames);
+    checkWritten(sf_writef_float(sf(m_file), interleaved, frames), frames);
 }
 
 void AudioWriter::write(const double* interleaved, std::int64_t frames) {
@@ -283,11 +269,11 @@ void AudioWriter::write(const double* interleaved, std::int64_t frames) {
         write(m_narrow.data(), frames);
         return;
     }
-    checkWritten(sf_writef_double(m_file, interleaved, frames), frames);
+    checkWritten(sf_writef_double(sf(m_file), interleaved, frames), frames);
 }
 
 void AudioWriter::finish() {
-    const int status = sf_close(m_file);
+    const int status = sf_close(sf(m_file));
     m_file = nullptr;
     if (status != 0)
         throw Failure("cannot write " + quote(m_pending.finalPath()) + ": " +

@@ -101,4 +101,16 @@ void PendingFile::writeBytes(const unsigned char* data, std::size_t size) {
     }
 }
 
+void PendingFile::writeBytesAt(std::uint64_t offset, const unsigned char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = pwrite(m_descriptor, data, size, static_cast<off_t>(offset));
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0)
+            throw Failure("cannot write " + quote(m_finalPath) + ": " + std::strerror(errno));
+        data += written;
+        offset += static_cast<std::uint64_t>(written);
+        size -= static_cast<std::size_t>(written);
+    }
+}
+
 } // namespace plughost

@@ -1,0 +1,113 @@
+// SPDX-License-Identifier: MIT
+// The Windows side of SignalCleanup.h: an unhandled exception (a crash, most likely inside a
+// plug-in) removes the pending files, is reported in one line and ends the process with the
+// exception's code, as Windows itself would; Ctrl+C, Ctrl+Break and closing the console remove
+// them and then let the process end the usual way. abort() arrives as SIGABRT.
+#include "SignalCleanup.h"
+
+#include <array>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <windows.h>
+
+namespace plughost {
+namespace {
+
+// Plain memory only: the handlers run while the process may be in any state.
+constexpr int kSlots = 4;
+constexpr std::size_t kPathCapacity = 4096;
+std::array<std::array<char, kPathCapacity>, kSlots> g_paths{};
+volatile LONG g_used[kSlots] = {};
+volatile LONG g_insidePlugin = 0;
+
+void say(const char* text) {
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), text, static_cast<DWORD>(std::strlen(text)), &written,
+              nullptr);
+}
+
+void removePendingFiles() {
+    for (int i = 0; i < kSlots; ++i)
+        if (g_used[i] != 0) DeleteFileA(g_paths[static_cast<std::size_t>(i)].data());
+}
+
+const char* exceptionName(DWORD code) {
+    switch (code) {
+    case EXCEPTION_ACCESS_VIOLATION:
+        return "invalid memory access";
+    case EXCEPTION_STACK_OVERFLOW:
+        return "stack overflow";
+    case EXCEPTION_ILLEGAL_INSTRUCTION:
+    case EXCEPTION_PRIV_INSTRUCTION:
+        return "illegal instruction";
+    case EXCEPTION_INT_DIVIDE_BY_ZERO:
+    case EXCEPTION_INT_OVERFLOW:
+    case EXCEPTION_FLT_DIVIDE_BY_ZERO:
+    case EXCEPTION_FLT_INVALID_OPERATION:
+    case EXCEPTION_FLT_OVERFLOW:
+        return "arithmetic fault";
+    default:
+        return "unhandled exception";
+    }
+}
+
+LONG WINAPI onCrash(EXCEPTION_POINTERS* pointers) {
+    removePendingFiles();
+    const DWORD code = pointers->ExceptionRecord->ExceptionCode;
+    char text[128];
+    std::snprintf(text, sizeof text, "%s (%s, 0x%08lX)\n",
+                  g_insidePlugin != 0 ? "plughost: the plug-in crashed" : "plughost: crashed",
+                  exceptionName(code), static_cast<unsigned long>(code));
+    say(text);
+    TerminateProcess(GetCurrentProcess(), code);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+BOOL WINAPI onConsoleEvent(DWORD /*event*/) {
+    removePendingFiles();
+    return FALSE; // the default handler ends the process
+}
+
+extern "C" void onAbort(int /*signalNumber*/) {
+    removePendingFiles();
+    say(g_insidePlugin != 0 ? "plughost: the plug-in crashed (aborted)\n"
+                            : "plughost: crashed (aborted)\n");
+    TerminateProcess(GetCurrentProcess(), 128 + SIGABRT);
+}
+
+} // namespace
+
+void installSignalCleanup() {
+    // No error dialog boxes: a crash is reported on standard error and the process ends.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+    SetUnhandledExceptionFilter(onCrash);
+    SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+    std::signal(SIGABRT, onAbort);
+}
+
+int removeOnSignal(const std::string& path) {
+    if (path.size() >= kPathCapacity) return -1;
+    for (int i = 0; i < kSlots; ++i) {
+        if (g_used[i] == 0) {
+            auto& slot = g_paths[static_cast<std::size_t>(i)];
+            std::memcpy(slot.data(), path.c_str(), path.size() + 1);
+            g_used[i] = 1;
+            return i;
+        }
+    }
+    return -1;
+}
+
+void forgetRemoval(int slot) {
+    if (slot >= 0) g_used[slot] = 0;
+}
+
+InsidePlugin::InsidePlugin() {
+    g_insidePlugin = 1;
+}
+InsidePlugin::~InsidePlugin() {
+    g_insidePlugin = 0;
+}
+
+} // namespace plughost
