@@ -8,7 +8,8 @@
 // frame by frame with the eight channels of a frame together and the gains read afresh every
 // 64 frames, the order in which the plug-in must present frames to its per-frame hook (sixteen
 // streams at a time). The 64-bit benchmarks also take a buffer layout, since sixteen streams
-// at once are sensitive to where the host's channel buffers lie.
+// at once are sensitive to where the host's channel buffers lie: a load whose address matches
+// a store of the last few frames in its low 12 bits waits for that store (4K aliasing).
 #include "effect/TTarvoEffect.h"
 #include "host/PluginFactory.h"
 #include "host/ProcessBridge.h"
@@ -86,6 +87,11 @@ enum Layout : std::int64_t {
     // One 64-byte aligned block, channels back to back: with 512 frames of doubles every
     // channel starts at the same place within a 4 KiB page.
     kPackedBlock = 2,
+    // One block, every channel on pages of its own and moved within its page: inputs at 0,
+    // 128, ... 896 bytes, outputs at 2048 + 128 c. No output lies within 1 KiB below an input
+    // modulo 4 KiB, so no load shares the low 12 address bits with a store of the last 128
+    // frames (the processor would take such a load as depending on the store: 4K aliasing).
+    kStaggered = 3,
 };
 
 template <class Sample>
@@ -97,6 +103,17 @@ struct Buffers {
             separate.assign(2 * kChannels, std::vector<Sample>(length));
             for (auto& channel : separate)
                 channels.push_back(channel.data());
+        } else if (layout == kStaggered) {
+            constexpr std::size_t kPage = 4096 / sizeof(Sample);
+            const std::size_t pages = (length + kPage - 1) / kPage + 1;
+            block.assign(pages * kPage * 2 * kChannels + kPage, Sample{});
+            const auto address = reinterpret_cast<std::uintptr_t>(block.data());
+            const std::size_t skip = (4096 - address % 4096) % 4096 / sizeof(Sample);
+            for (int c = 0; c < 2 * kChannels; ++c) {
+                const std::size_t within =
+                    (c < kChannels ? 128 * c : 2048 + 128 * (c - kChannels)) / sizeof(Sample);
+                channels.push_back(block.data() + skip + pages * kPage * c + within);
+            }
         } else {
             const std::size_t stride = layout == kPaddedBlock ? length + kLine : length;
             block.assign(stride * 2 * kChannels + kLine, Sample{});
@@ -394,7 +411,8 @@ void BM_PlainFloatSubnormal(benchmark::State& state) {
     plain<float>(state, plainLoopLikeThePlugin<float>(), true);
 }
 
-// Frames per call; at 512 frames also the two block layouts.
+// Frames per call; at 512 frames also the two block layouts, and the staggered layout at every
+// size.
 void FloatSizes(benchmark::internal::Benchmark* b) {
     b->Arg(64)->Arg(512)->Arg(4096);
 }
@@ -402,6 +420,7 @@ void DoubleSizes(benchmark::internal::Benchmark* b) {
     b->ArgNames({"frames", "layout"});
     b->Args({64, kSeparate})->Args({512, kSeparate})->Args({512, kPaddedBlock});
     b->Args({512, kPackedBlock})->Args({4096, kSeparate});
+    b->Args({64, kStaggered})->Args({512, kStaggered})->Args({4096, kStaggered});
 }
 
 } // namespace
