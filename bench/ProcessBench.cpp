@@ -3,6 +3,13 @@
 // library with hot buffers reused as a host reuses them, against a plain loop doing the same
 // arithmetic (widen, multiply each pair by its gain, zero non-finite results, narrow), built
 // for the same instruction set.
+//
+// Two plain loops: channel by channel over the whole block (two memory streams at a time), and
+// frame by frame with the eight channels of a frame together and the gains read afresh every
+// 64 frames, the order in which the plug-in must present frames to its per-frame hook (sixteen
+// streams at a time). The 64-bit benchmarks also take a buffer layout, since sixteen streams
+// at once are sensitive to where the host's channel buffers lie: a load whose address matches
+// a store of the last few frames in its low 12 bits waits for that store (4K aliasing).
 #include "effect/TTarvoEffect.h"
 #include "host/PluginFactory.h"
 #include "host/ProcessBridge.h"
@@ -12,10 +19,13 @@
 
 #include <benchmark/benchmark.h>
 
+#include <atomic>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -65,27 +75,76 @@ double pairGain(int pair) {
     return std::pow(10.0, decibels[pair] / 20.0);
 }
 
+// Where the sixteen channel buffers (eight in, eight out) lie.
+enum Layout : std::int64_t {
+    // One allocation per channel, in and out one after the other, as std::vector gives them:
+    // with glibc 16-byte aligned, each starting one block plus a 16-byte allocation header
+    // after the previous, so that the sixteen channels start 16 bytes apart within a page.
+    kSeparate = 0,
+    // One 64-byte aligned block, each channel one cache line longer than the block, so that no
+    // two channels start at the same place within a 4 KiB page.
+    kPaddedBlock = 1,
+    // One 64-byte aligned block, channels back to back: with 512 frames of doubles every
+    // channel starts at the same place within a 4 KiB page.
+    kPackedBlock = 2,
+    // One block, every channel on pages of its own and moved within its page: inputs at 0,
+    // 128, ... 896 bytes, outputs at 2048 + 128 c. No output lies within 1 KiB below an input
+    // modulo 4 KiB, so no load shares the low 12 address bits with a store of the last 128
+    // frames (the processor would take such a load as depending on the store: 4K aliasing).
+    kStaggered = 3,
+};
+
 template <class Sample>
 struct Buffers {
-    Buffers(int frames, bool subnormal)
-        : data(2 * kChannels, std::vector<Sample>(static_cast<std::size_t>(frames))) {
+    Buffers(int frames, bool subnormal, std::int64_t layout = kSeparate) {
+        const std::size_t length = static_cast<std::size_t>(frames);
+        constexpr std::size_t kLine = 64 / sizeof(Sample);
+        if (layout == kSeparate) {
+            separate.assign(2 * kChannels, std::vector<Sample>(length));
+            for (auto& channel : separate)
+                channels.push_back(channel.data());
+        } else if (layout == kStaggered) {
+            constexpr std::size_t kPage = 4096 / sizeof(Sample);
+            const std::size_t pages = (length + kPage - 1) / kPage + 1;
+            block.assign(pages * kPage * 2 * kChannels + kPage, Sample{});
+            const auto address = reinterpret_cast<std::uintptr_t>(block.data());
+            const std::size_t skip = (4096 - address % 4096) % 4096 / sizeof(Sample);
+            for (int c = 0; c < 2 * kChannels; ++c) {
+                const std::size_t within =
+                    (c < kChannels ? 128 * c : 2048 + 128 * (c - kChannels)) / sizeof(Sample);
+                channels.push_back(block.data() + skip + pages * kPage * c + within);
+            }
+        } else {
+            const std::size_t stride = layout == kPaddedBlock ? length + kLine : length;
+            block.assign(stride * 2 * kChannels + kLine, Sample{});
+            const auto address = reinterpret_cast<std::uintptr_t>(block.data());
+            const std::size_t skip = (64 - address % 64) % 64 / sizeof(Sample);
+            for (int c = 0; c < 2 * kChannels; ++c)
+                channels.push_back(block.data() + skip + stride * static_cast<std::size_t>(c));
+        }
         for (int c = 0; c < 2 * kChannels; ++c) {
             for (int j = 0; j < frames; ++j) {
                 const double wave = std::sin(0.01 * j + c) * 0.5;
-                data[c][j] = subnormal
-                                 ? static_cast<Sample>(std::numeric_limits<float>::denorm_min() *
-                                                       static_cast<float>(1 + (j + c) % 1000))
-                                 : static_cast<Sample>(wave);
+                channels[c][j] =
+                    subnormal ? static_cast<Sample>(std::numeric_limits<float>::denorm_min() *
+                                                    static_cast<float>(1 + (j + c) % 1000))
+                              : static_cast<Sample>(wave);
             }
         }
         for (int c = 0; c < kChannels; ++c) {
-            in.push_back(data[c].data());
-            out.push_back(data[kChannels + c].data());
+            in.push_back(channels[c]);
+            out.push_back(channels[kChannels + c]);
         }
     }
-    std::vector<std::vector<Sample>> data;
+    std::vector<std::vector<Sample>> separate;
+    std::vector<Sample> block;
+    std::vector<Sample*> channels;
     std::vector<Sample*> in, out;
 };
+
+std::int64_t layoutOf(const benchmark::State& state) {
+    return state.range(1);
+}
 
 void reportPerFrame(benchmark::State& state, int frames) {
     const double perCall = static_cast<double>(frames);
@@ -97,10 +156,10 @@ void reportPerFrame(benchmark::State& state, int frames) {
 }
 
 template <class Sample>
-void pluginProcess(benchmark::State& state, bool subnormal) {
+void pluginProcess(benchmark::State& state, bool subnormal, std::int64_t layout = kSeparate) {
     AEffect* effect = trimmer();
     const int frames = static_cast<int>(state.range(0));
-    Buffers<Sample> buffers(frames, subnormal);
+    Buffers<Sample> buffers(frames, subnormal, layout);
     for (auto _ : state) {
         if constexpr (sizeof(Sample) == sizeof(float))
             effect->processReplacing(effect, buffers.in.data(), buffers.out.data(), frames);
@@ -150,6 +209,71 @@ plainLoopAvx512(Sample* const* in, Sample* const* out, int frames, const double*
 }
 #endif
 
+// The frame-major plain loop: the same arithmetic in the plug-in's order. Each chunk of at most
+// 64 frames is a function of its own whose channel pointers do not alias, like the plug-in's,
+// and reads the gains when it starts.
+template <class Sample, std::size_t>
+using Channel = Sample* __restrict;
+
+template <class Sample, std::size_t... C>
+__attribute__((always_inline)) inline void frameMajorChunkBody(int frames, const double* gains,
+                                                               Channel<const Sample, C>... in,
+                                                               Channel<Sample, C>... out) {
+    const double gain[] = {gains[0], gains[1], gains[2], gains[3]};
+    for (int j = 0; j < frames; ++j)
+        ((out[j] = static_cast<Sample>(Sanitize(static_cast<double>(in[j]) * gain[C / 2]))), ...);
+}
+
+template <class Sample, std::size_t... C>
+__attribute__((noinline)) void frameMajorChunk(int frames, const double* gains,
+                                               Channel<const Sample, C>... in,
+                                               Channel<Sample, C>... out) {
+    frameMajorChunkBody<Sample, C...>(frames, gains, in..., out...);
+}
+
+#if QT_WIDE_PROCESSING
+template <class Sample, std::size_t... C>
+__attribute__((noinline, target("avx2"))) void frameMajorChunkAvx2(int frames, const double* gains,
+                                                                   Channel<const Sample, C>... in,
+                                                                   Channel<Sample, C>... out) {
+    frameMajorChunkBody<Sample, C...>(frames, gains, in..., out...);
+}
+
+template <class Sample, std::size_t... C>
+__attribute__((noinline, target("avx512f,avx512vl,avx512dq"))) void
+frameMajorChunkAvx512(int frames, const double* gains, Channel<const Sample, C>... in,
+                      Channel<Sample, C>... out) {
+    frameMajorChunkBody<Sample, C...>(frames, gains, in..., out...);
+}
+#endif
+
+enum class Width { Baseline, Avx2, Avx512 };
+
+template <Width kWidth, class Sample, std::size_t... C>
+void frameMajorLoop(Sample* const* in, Sample* const* out, int frames, const double* gains,
+                    std::index_sequence<C...>) {
+    for (int start = 0; start < frames; start += 64) {
+        // The gains are loaded again for every chunk, as the plug-in loads them.
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+        const int count = frames - start > 64 ? 64 : frames - start;
+        if constexpr (kWidth == Width::Baseline)
+            frameMajorChunk<Sample, C...>(count, gains, (in[C] + start)..., (out[C] + start)...);
+#if QT_WIDE_PROCESSING
+        else if constexpr (kWidth == Width::Avx2)
+            frameMajorChunkAvx2<Sample, C...>(count, gains, (in[C] + start)...,
+                                              (out[C] + start)...);
+        else
+            frameMajorChunkAvx512<Sample, C...>(count, gains, (in[C] + start)...,
+                                                (out[C] + start)...);
+#endif
+    }
+}
+
+template <Width kWidth, class Sample>
+void frameMajor(Sample* const* in, Sample* const* out, int frames, const double* gains) {
+    frameMajorLoop<kWidth>(in, out, frames, gains, std::make_index_sequence<kChannels>());
+}
+
 // The plain loop for the instruction set whose entry the plug-in uses on this processor.
 template <class Sample>
 PlainLoop<Sample> plainLoopLikeThePlugin() {
@@ -162,9 +286,10 @@ PlainLoop<Sample> plainLoopLikeThePlugin() {
 }
 
 template <class Sample>
-void plain(benchmark::State& state, PlainLoop<Sample> loop, bool subnormal) {
+void plain(benchmark::State& state, PlainLoop<Sample> loop, bool subnormal,
+           std::int64_t layout = kSeparate) {
     const int frames = static_cast<int>(state.range(0));
-    Buffers<Sample> buffers(frames, subnormal);
+    Buffers<Sample> buffers(frames, subnormal, layout);
     const double gains[] = {pairGain(0), pairGain(1), pairGain(2), pairGain(3)};
     for (auto _ : state) {
         loop(buffers.in.data(), buffers.out.data(), frames, gains);
@@ -182,10 +307,11 @@ AEffect* inProcessTrimmer() {
 }
 
 template <class Sample>
-void entryProcess(benchmark::State& state, process_bridge::ProcessEntry<Sample> entry) {
+void entryProcess(benchmark::State& state, process_bridge::ProcessEntry<Sample> entry,
+                  std::int64_t layout = kSeparate) {
     CVeST* shell = static_cast<CVeST*>(inProcessTrimmer()->object);
     const int frames = static_cast<int>(state.range(0));
-    Buffers<Sample> buffers(frames, false);
+    Buffers<Sample> buffers(frames, false, layout);
     for (auto _ : state) {
         entry(shell, buffers.in.data(), buffers.out.data(), frames);
         benchmark::ClobberMemory();
@@ -193,7 +319,18 @@ void entryProcess(benchmark::State& state, process_bridge::ProcessEntry<Sample> 
     reportPerFrame(state, frames);
 }
 
-// Through the loaded library (its widest entry for this processor) against the plain loop on
+// The frame-major plain loop for the instruction set whose entry the plug-in uses here.
+template <class Sample>
+PlainLoop<Sample> frameMajorLikeThePlugin() {
+#if QT_WIDE_PROCESSING
+    const process_bridge::CpuFeatures cpu = process_bridge::detectCpuFeatures();
+    if (cpu.avx512) return frameMajor<Width::Avx512, Sample>;
+    if (cpu.avx2) return frameMajor<Width::Avx2, Sample>;
+#endif
+    return frameMajor<Width::Baseline, Sample>;
+}
+
+// Through the loaded library (its widest entry for this processor) against the plain loops on
 // the same vector unit.
 void BM_PluginFloat(benchmark::State& state) {
     pluginProcess<float>(state, false);
@@ -201,24 +338,48 @@ void BM_PluginFloat(benchmark::State& state) {
 void BM_PlainFloat(benchmark::State& state) {
     plain<float>(state, plainLoopLikeThePlugin<float>(), false);
 }
+void BM_FrameMajorFloat(benchmark::State& state) {
+    plain<float>(state, frameMajorLikeThePlugin<float>(), false);
+}
 void BM_PluginDouble(benchmark::State& state) {
-    pluginProcess<double>(state, false);
+    pluginProcess<double>(state, false, layoutOf(state));
 }
 void BM_PlainDouble(benchmark::State& state) {
-    plain<double>(state, plainLoopLikeThePlugin<double>(), false);
+    plain<double>(state, plainLoopLikeThePlugin<double>(), false, layoutOf(state));
 }
-// The baseline-instruction-set entries against the plain loop built for the same.
+void BM_FrameMajorDouble(benchmark::State& state) {
+    plain<double>(state, frameMajorLikeThePlugin<double>(), false, layoutOf(state));
+}
+// One call with no frames: the entry, the channel checks and the effect's once-per-call hook
+// (clock, host time queries), which the plain loops do not have.
+void BM_PluginCallNoFrames(benchmark::State& state) {
+    AEffect* effect = trimmer();
+    Buffers<double> buffers(1, false);
+    for (auto _ : state) {
+        (void)_;
+        effect->processDoubleReplacing(effect, buffers.in.data(), buffers.out.data(), 0);
+        benchmark::ClobberMemory();
+    }
+}
+// The baseline-instruction-set entries against the plain loops built for the same.
 void BM_PluginFloatBaselineIsa(benchmark::State& state) {
     entryProcess<float>(state, process_bridge::processEntry<TTarvoEffect, float>);
 }
 void BM_PlainFloatBaselineIsa(benchmark::State& state) {
     plain<float>(state, plainLoop<float>, false);
 }
+void BM_FrameMajorFloatBaselineIsa(benchmark::State& state) {
+    plain<float>(state, frameMajor<Width::Baseline, float>, false);
+}
 void BM_PluginDoubleBaselineIsa(benchmark::State& state) {
-    entryProcess<double>(state, process_bridge::processEntry<TTarvoEffect, double>);
+    entryProcess<double>(state, process_bridge::processEntry<TTarvoEffect, double>,
+                         layoutOf(state));
 }
 void BM_PlainDoubleBaselineIsa(benchmark::State& state) {
-    plain<double>(state, plainLoop<double>, false);
+    plain<double>(state, plainLoop<double>, false, layoutOf(state));
+}
+void BM_FrameMajorDoubleBaselineIsa(benchmark::State& state) {
+    plain<double>(state, frameMajor<Width::Baseline, double>, false, layoutOf(state));
 }
 #if QT_WIDE_PROCESSING
 // The AVX2 entries, which processors without AVX-512 use.
@@ -228,11 +389,18 @@ void BM_PluginFloatAvx2(benchmark::State& state) {
 void BM_PlainFloatAvx2(benchmark::State& state) {
     plain<float>(state, plainLoopAvx2<float>, false);
 }
+void BM_FrameMajorFloatAvx2(benchmark::State& state) {
+    plain<float>(state, frameMajor<Width::Avx2, float>, false);
+}
 void BM_PluginDoubleAvx2(benchmark::State& state) {
-    entryProcess<double>(state, process_bridge::processEntryAvx2<TTarvoEffect, double>);
+    entryProcess<double>(state, process_bridge::processEntryAvx2<TTarvoEffect, double>,
+                         layoutOf(state));
 }
 void BM_PlainDoubleAvx2(benchmark::State& state) {
-    plain<double>(state, plainLoopAvx2<double>, false);
+    plain<double>(state, plainLoopAvx2<double>, false, layoutOf(state));
+}
+void BM_FrameMajorDoubleAvx2(benchmark::State& state) {
+    plain<double>(state, frameMajor<Width::Avx2, double>, false, layoutOf(state));
 }
 #endif
 // Subnormal samples must not slow the plug-in down.
@@ -243,21 +411,40 @@ void BM_PlainFloatSubnormal(benchmark::State& state) {
     plain<float>(state, plainLoopLikeThePlugin<float>(), true);
 }
 
+// Frames per call; at 512 frames also the two block layouts, and the staggered layout at every
+// size.
+void FloatSizes(benchmark::internal::Benchmark* b) {
+    b->Arg(64)->Arg(512)->Arg(4096);
+}
+void DoubleSizes(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"frames", "layout"});
+    b->Args({64, kSeparate})->Args({512, kSeparate})->Args({512, kPaddedBlock});
+    b->Args({512, kPackedBlock})->Args({4096, kSeparate});
+    b->Args({64, kStaggered})->Args({512, kStaggered})->Args({4096, kStaggered});
+}
+
 } // namespace
 
-BENCHMARK(BM_PluginFloat)->Arg(64)->Arg(512)->Arg(4096);
-BENCHMARK(BM_PlainFloat)->Arg(64)->Arg(512)->Arg(4096);
-BENCHMARK(BM_PluginDouble)->Arg(64)->Arg(512)->Arg(4096);
-BENCHMARK(BM_PlainDouble)->Arg(64)->Arg(512)->Arg(4096);
-BENCHMARK(BM_PluginFloatBaselineIsa)->Arg(64)->Arg(512)->Arg(4096);
-BENCHMARK(BM_PlainFloatBaselineIsa)->Arg(64)->Arg(512)->Arg(4096);
-BENCHMARK(BM_PluginDoubleBaselineIsa)->Arg(64)->Arg(512)->Arg(4096);
-BENCHMARK(BM_PlainDoubleBaselineIsa)->Arg(64)->Arg(512)->Arg(4096);
+BENCHMARK(BM_PluginFloat)->Apply(FloatSizes);
+BENCHMARK(BM_PlainFloat)->Apply(FloatSizes);
+BENCHMARK(BM_FrameMajorFloat)->Apply(FloatSizes);
+BENCHMARK(BM_PluginDouble)->Apply(DoubleSizes);
+BENCHMARK(BM_PlainDouble)->Apply(DoubleSizes);
+BENCHMARK(BM_FrameMajorDouble)->Apply(DoubleSizes);
+BENCHMARK(BM_PluginCallNoFrames);
+BENCHMARK(BM_PluginFloatBaselineIsa)->Apply(FloatSizes);
+BENCHMARK(BM_PlainFloatBaselineIsa)->Apply(FloatSizes);
+BENCHMARK(BM_FrameMajorFloatBaselineIsa)->Apply(FloatSizes);
+BENCHMARK(BM_PluginDoubleBaselineIsa)->Apply(DoubleSizes);
+BENCHMARK(BM_PlainDoubleBaselineIsa)->Apply(DoubleSizes);
+BENCHMARK(BM_FrameMajorDoubleBaselineIsa)->Apply(DoubleSizes);
 #if QT_WIDE_PROCESSING
-BENCHMARK(BM_PluginFloatAvx2)->Arg(64)->Arg(512)->Arg(4096);
-BENCHMARK(BM_PlainFloatAvx2)->Arg(64)->Arg(512)->Arg(4096);
-BENCHMARK(BM_PluginDoubleAvx2)->Arg(64)->Arg(512)->Arg(4096);
-BENCHMARK(BM_PlainDoubleAvx2)->Arg(64)->Arg(512)->Arg(4096);
+BENCHMARK(BM_PluginFloatAvx2)->Apply(FloatSizes);
+BENCHMARK(BM_PlainFloatAvx2)->Apply(FloatSizes);
+BENCHMARK(BM_FrameMajorFloatAvx2)->Apply(FloatSizes);
+BENCHMARK(BM_PluginDoubleAvx2)->Apply(DoubleSizes);
+BENCHMARK(BM_PlainDoubleAvx2)->Apply(DoubleSizes);
+BENCHMARK(BM_FrameMajorDoubleAvx2)->Apply(DoubleSizes);
 #endif
 BENCHMARK(BM_PluginFloatSubnormal)->Arg(512);
 BENCHMARK(BM_PlainFloatSubnormal)->Arg(512);

@@ -13,6 +13,9 @@ class TTarvoEffect final : public TTarvo {
 public:
     static constexpr std::int32_t kChannels = 8;
     static constexpr std::int32_t kStringFontName = 10000;
+    // OnSample depends on nothing but the frame's samples and the gains, so the frames of a
+    // processing chunk may be handed to it in any order.
+    static constexpr bool kIndependentFrames = true;
 
     TTarvoEffect();
     ~TTarvoEffect() override;

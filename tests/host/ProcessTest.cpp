@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdint>
@@ -365,6 +366,101 @@ void checkWideEntries(CVeST* shell) {
                 ASSERT_TRUE(sameBits(results[r][c][j], results[0][c][j]))
                     << entries[r / 2].first << (r % 2 == 1 ? " in place" : "") << " channel " << c
                     << " frame " << j;
+}
+
+namespace {
+
+// Sixteen channels of one block, each on a 4 KiB page of its own: the inputs start `inStart`
+// + 16 c bytes into their pages, the outputs `outStart` + 16 c bytes.
+template <class Sample>
+struct PlacedChannels {
+    PlacedChannels(std::size_t inStart, std::size_t outStart) : block(17 * 4096 / sizeof(Sample)) {
+        const auto address = reinterpret_cast<std::uintptr_t>(block.data());
+        Sample* first = block.data() + (4096 - address % 4096) % 4096 / sizeof(Sample);
+        constexpr auto kCount = static_cast<std::size_t>(kChannels);
+        for (std::size_t c = 0; c < kCount; ++c) {
+            in.push_back(first + (c * 4096 + inStart + 16 * c) / sizeof(Sample));
+            out.push_back(first + ((kCount + c) * 4096 + outStart + 16 * c) / sizeof(Sample));
+        }
+    }
+    std::vector<Sample> block;
+    std::vector<Sample*> in, out;
+};
+
+} // namespace
+
+TEST(ProcessOrder, BackwardOnlyWhenOutputsLieJustAboveTheInputsWithinA4KiBPage) {
+    using process_bridge::backwardAvoidsAliasing;
+    // Outputs 128 to 240 bytes above the inputs, as separate allocations made one after the
+    // other lie: going forward, loads would meet recent stores.
+    PlacedChannels<double> above(0, 128);
+    EXPECT_TRUE(backwardAvoidsAliasing(above.in.data(), above.out.data(), kChannels));
+    // Below: going backward would meet them.
+    PlacedChannels<double> below(128, 0);
+    EXPECT_FALSE(backwardAvoidsAliasing(below.in.data(), below.out.data(), kChannels));
+    // Half a page apart, or at the same place in every page: nothing to avoid.
+    PlacedChannels<double> apart(0, 2048);
+    EXPECT_FALSE(backwardAvoidsAliasing(apart.in.data(), apart.out.data(), kChannels));
+    PlacedChannels<float> same(0, 0);
+    EXPECT_FALSE(backwardAvoidsAliasing(same.in.data(), same.out.data(), kChannels));
+    // Distances count modulo 4 KiB: 4000 bytes down is 96 up.
+    PlacedChannels<float> wrappedUp(4000, 0);
+    EXPECT_TRUE(backwardAvoidsAliasing(wrappedUp.in.data(), wrappedUp.out.data(), kChannels));
+}
+
+namespace {
+
+// Each wide entry, with the outputs placed so that it goes through the frames backward and so
+// that it goes forward, gives the baseline entry's results bit for bit.
+template <class Sample>
+void checkWideEntriesBothOrders(CVeST* shell) {
+    using Entry = process_bridge::ProcessEntry<Sample>;
+    std::vector<std::pair<const char*, Entry>> entries;
+    const process_bridge::CpuFeatures cpu = process_bridge::detectCpuFeatures();
+    if (cpu.avx2)
+        entries.emplace_back("avx2", process_bridge::processEntryAvx2<TTarvoEffect, Sample>);
+    if (cpu.avx512)
+        entries.emplace_back("avx512", process_bridge::processEntryAvx512<TTarvoEffect, Sample>);
+    constexpr int kFrames = 203; // three chunks and a part, not a multiple of a vector width
+    std::mt19937 random(5);
+    std::uniform_real_distribution<double> level(-4.0, 4.0);
+    for (const auto& [inStart, outStart] : {std::pair<std::size_t, std::size_t>{0, 128},
+                                            std::pair<std::size_t, std::size_t>{128, 0}}) {
+        PlacedChannels<Sample> reference(inStart, outStart);
+        for (Sample* channel : reference.in)
+            for (int j = 0; j < kFrames; ++j)
+                channel[j] = static_cast<Sample>(level(random));
+        reference.in[3][7] = std::numeric_limits<Sample>::infinity();
+        reference.in[6][150] = std::numeric_limits<Sample>::quiet_NaN();
+        process_bridge::processEntry<TTarvoEffect, Sample>(shell, reference.in.data(),
+                                                           reference.out.data(), kFrames);
+        for (const auto& [name, entry] : entries) {
+            PlacedChannels<Sample> placed(inStart, outStart);
+            for (int c = 0; c < kChannels; ++c)
+                std::copy_n(reference.in[c], kFrames, placed.in[c]);
+            entry(shell, placed.in.data(), placed.out.data(), kFrames);
+            for (int c = 0; c < kChannels; ++c)
+                for (int j = 0; j < kFrames; ++j)
+                    ASSERT_TRUE(sameBits(placed.out[c][j], reference.out[c][j]))
+                        << name << " outputs at " << outStart << " channel " << c << " frame " << j;
+        }
+    }
+}
+
+} // namespace
+
+TEST(WideEntries, GiveTheBaselineResultsGoingForwardOrBackward) {
+    if (!process_bridge::detectCpuFeatures().avx2)
+        GTEST_SKIP() << "this processor has no wider vector unit";
+    TestHost host;
+    AEffect* effect = createPlugin<TTarvoEffect>(&TestHost::callback);
+    ASSERT_NE(effect, nullptr);
+    host.start(effect);
+    for (VstInt32 p = 0; p < 4; ++p)
+        effect->setParameter(effect, p, 0.15f + 0.23f * static_cast<float>(p));
+    checkWideEntriesBothOrders<float>(static_cast<CVeST*>(effect->object));
+    checkWideEntriesBothOrders<double>(static_cast<CVeST*>(effect->object));
+    effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
 }
 
 TEST(WideEntries, GiveTheBaselineResultsBitForBit) {
