@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: MIT
 # cmake -DBUILD_DIR=<build> -DVERSION=<x.y.z> -DPLUGIN=<built .so> -DSCRATCH=<folder>
-#       -P CheckDebPackage.cmake
+#       [-DNEEDS_SOXR=ON] -P CheckDebPackage.cmake
 # Makes the Debian package of a build with cpack and checks its name, fields and contents: the
 # plug-in (the same bytes as built) in /usr/lib/vst, plughost in /usr/bin, nothing else.
 file(REMOVE_RECURSE ${SCRATCH})
@@ -30,6 +30,9 @@ foreach(expected "Package: qualtrevin-trimmer" "Version: ${VERSION}" "Architectu
 endforeach()
 if(NOT fields MATCHES "Depends:[^\n]*libc6" OR NOT fields MATCHES "Depends:[^\n]*libsndfile1")
     message(FATAL_ERROR "${deb} does not depend on libc6 and libsndfile1:\n${fields}")
+endif()
+if(NEEDS_SOXR AND NOT fields MATCHES "Depends:[^\n]*libsoxr0")
+    message(FATAL_ERROR "${deb} does not depend on libsoxr0, which plughost links:\n${fields}")
 endif()
 
 execute_process(COMMAND dpkg-deb -c ${deb} OUTPUT_VARIABLE listing RESULT_VARIABLE rc)

@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Installs what building and testing need on Debian 12: compilers, CMake, GoogleTest, Google
-# Benchmark, libsndfile, FFTW (benchmarks only), the mingw-w64 cross compilers, wine64 for the
-# Windows tests, cairo, Xlib, fontconfig and libjpeg with an Xvfb server for the toolkit's Linux
-# back end and its window tests, clang with its libFuzzer runtime for the fuzz targets, and a
-# German locale (tests check that number texts ignore the locale).
+# Benchmark, libsndfile and libsoxr (plughost's files and sample-rate conversion), FFTW
+# (benchmarks only), the mingw-w64 cross compilers, wine64 for the Windows tests, cairo, Xlib,
+# fontconfig and libjpeg with an Xvfb server for the toolkit's Linux back end and its window
+# tests, clang with its libFuzzer runtime for the fuzz targets, and a German locale (tests check
+# that number texts ignore the locale).
 # Safe to run again: it installs only what is missing.
 set -euo pipefail
 
 packages=(
     build-essential cmake pkg-config file
     googletest libgtest-dev libbenchmark-dev
-    libsndfile1-dev libfftw3-dev
+    libsndfile1-dev libsoxr-dev libfftw3-dev
     locales
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
     wine64 fonts-liberation

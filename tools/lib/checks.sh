@@ -13,6 +13,7 @@ require_toolchains() {
     command -v pkg-config >/dev/null || missing_tool pkg-config pkg-config
     [[ -d /usr/src/googletest ]] || missing_tool "GoogleTest sources" googletest
     pkg-config --exists sndfile || missing_tool libsndfile libsndfile1-dev
+    pkg-config --exists soxr || missing_tool libsoxr libsoxr-dev
     pkg-config --exists fftw3 || missing_tool FFTW libfftw3-dev
     [[ -f /usr/include/benchmark/benchmark.h ]] || missing_tool "Google Benchmark" libbenchmark-dev
     command -v i686-w64-mingw32-g++-posix >/dev/null ||

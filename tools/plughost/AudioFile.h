@@ -44,15 +44,25 @@ struct Dither {
     std::uint64_t seed = 1;
 };
 
-class AudioReader {
+// Interleaved frames read in order, from a file or from a converter in front of one.
+class AudioSource {
+public:
+    virtual ~AudioSource() = default;
+    virtual int channels() const = 0;
+    // Reads up to frames frames into interleaved; answers how many were read (0 at the end).
+    virtual std::int64_t read(float* interleaved, std::int64_t frames) = 0;
+    virtual std::int64_t read(double* interleaved, std::int64_t frames) = 0;
+};
+
+class AudioReader final : public AudioSource {
 public:
     // Opens path for reading; throws Failure naming the cause.
     explicit AudioReader(const std::string& path);
-    ~AudioReader();
+    ~AudioReader() override;
     AudioReader(const AudioReader&) = delete;
     AudioReader& operator=(const AudioReader&) = delete;
 
-    int channels() const { return m_channels; }
+    int channels() const override { return m_channels; }
     int sampleRate() const { return m_sampleRate; }
     std::int64_t frames() const { return m_frames; }
     // The file's own format, for writing the output the same way.
@@ -62,9 +72,8 @@ public:
     std::int64_t announcedFrames() const { return m_announcedFrames; }
     std::string formatDescription() const;
 
-    // Reads up to frames frames into interleaved; answers how many were read (0 at the end).
-    std::int64_t read(float* interleaved, std::int64_t frames);
-    std::int64_t read(double* interleaved, std::int64_t frames);
+    std::int64_t read(float* interleaved, std::int64_t frames) override;
+    std::int64_t read(double* interleaved, std::int64_t frames) override;
 
 private:
     std::string m_path;

@@ -2,6 +2,7 @@
 #include "CommandLine.h"
 
 #include "Failure.h"
+#include "RateConverter.h"
 
 #include <charconv>
 #include <cmath>
@@ -210,6 +211,9 @@ ProcessOptions parseProcess(ArgumentCursor& cursor) {
             options.tailSeconds = options.tailAuto ? 0.0 : tailSeconds(value);
         } else if (cursor.is(nullptr, "--rate")) {
             options.rate = integerIn(cursor.value(), "--rate", 1000, 768000);
+        } else if (cursor.is(nullptr, "--resample")) {
+            cursor.noInlineValue();
+            options.resample = true;
         } else if (cursor.is(nullptr, "--json")) {
             options.jsonOut = cursor.value();
         } else if (cursor.is(nullptr, "--automation")) {
@@ -278,6 +282,10 @@ ProcessOptions parseProcess(ArgumentCursor& cursor) {
         (!options.stateIn.empty() || !options.stateOut.empty() || !options.automation.empty()))
         throw UsageError("process: --state, --save-state and --automation work with one "
                          "plug-in, not a chain");
+    if (options.resample && options.rate == 0)
+        throw UsageError("process: --resample needs --rate R, the sample rate to convert the "
+                         "input to");
+    if (options.resample && !haveRateConverter()) throw UsageError(kNoRateConverter, false);
     if (options.keepFormat && (!options.format.empty() || !options.bits.empty()))
         throw UsageError("process: --keep-format cannot go with --format or --bits");
     return options;
@@ -339,7 +347,7 @@ usage:
                    [--state FILE] [--save-state FILE] [--tail SECONDS|auto] [--force]
                    [--format wav|aiff|flac] [--bits 16|24|32f] [--keep-format]
                    [--dither tpdf|none] [--seed N] [--channels LIST | --map LIST]
-                   [--automation FILE] [--json FILE] [--rate R] [--verbose]
+                   [--automation FILE] [--json FILE] [--rate R [--resample]] [--verbose]
   plughost process PLUGIN -i IN... --out-dir DIR [--jobs N] [options as above]
   plughost gen -o FILE [--channels N] [--seconds S] [--rate R]
   plughost validate PLUGIN [--level 1..10] [--only NAME] [--json FILE] [--seconds S]
@@ -354,15 +362,16 @@ info     Loads the plug-in library and prints its name, vendor, version, unique 
 
 process  Runs the plug-in over IN, writes its outputs to OUT and prints the peak and RMS
          level of every channel before and after, in dBFS. The plug-in runs at IN's sample
-         rate. Its delay (latency) is taken out: output frame k lines up with input frame
-         k, and OUT is as long as IN plus the tail.
+         rate (or at --rate R, IN converted to it with --resample). Its delay (latency) is
+         taken out: output frame k lines up with input frame k, and OUT is as long as IN
+         plus the tail.
   -i, --input IN        audio file to read: WAV, AIFF, FLAC or anything else libsndfile
                         reads (the Windows build: WAV only), any channel count. Its
                         channels go to the plug-in's inputs in order; inputs the file
                         lacks get silence, and file channels beyond the plug-in's
                         inputs are dropped (both are reported).
   -o, --output OUT      file to write, with all of the plug-in's outputs (or those
-                        --channels or --map choose) at IN's sample rate. Unless
+                        --channels or --map choose) at the rate the plug-in ran at. Unless
                         --format, --bits or --keep-format say otherwise, its
                         extension picks the format: .wav (32-bit float WAV), .aiff
                         or .aif (32-bit float AIFF), .flac (24-bit FLAC).
@@ -389,7 +398,16 @@ process  Runs the plug-in over IN, writes its outputs to OUT and prints the peak
   --automation FILE     timed changes from a CSV file, one a line: TIME,PARAMETER,VALUE
                         (a header line and lines starting with # are skipped)
   --rate R              the sample rate the plug-in must run at: an input at another
-                        rate is refused (plughost does not resample)
+                        rate is refused, unless --resample is given
+  --resample            with --rate R: an input at another rate is converted to R on its
+                        way to the plug-in, block by block (libsoxr, very high quality:
+                        28-bit precision, linear phase), and OUT is written at R. N
+                        frames at rate F become N*R/F frames, rounded to the nearest
+                        (halves up), frame k at time k/R as in IN: the converter's delay
+                        is taken out and its end flushed. Times (NAME@TIME, --automation,
+                        --tail) are seconds, so they land on the frame at R; the input
+                        levels shown are those of the converted signal. An input already
+                        at R passes untouched.
   -P, --plugin PLUGIN   another plug-in after the last one: the chain runs in one pass,
                         each plug-in's outputs going to the next one's inputs in
                         order, and the delays of all of them are taken out. --param

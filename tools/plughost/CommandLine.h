@@ -42,7 +42,8 @@ struct ProcessOptions {
     std::string automation;              // a CSV file of timed parameter changes
     int blockSize = 1024;
     int precision = 32;
-    int rate = 0; // the sample rate the plug-in must run at; 0: the input's
+    int rate = 0;          // the sample rate the plug-in must run at; 0: the input's
+    bool resample = false; // an input at another rate than rate is converted to it
     std::string stateIn;
     std::string stateOut;
     std::string jsonOut;      // a JSON report of the run

@@ -8,6 +8,7 @@
 #include "ParameterSetting.h"
 #include "PluginHost.h"
 #include "Progress.h"
+#include "Resampler.h"
 #include "StateFile.h"
 #include "Subprocess.h"
 
@@ -274,10 +275,10 @@ struct StageBuffers {
 };
 
 template <typename Sample>
-LoopResult runBlocks(const std::vector<PluginHost*>& chain, AudioReader& reader,
+LoopResult runBlocks(const std::vector<PluginHost*>& chain, AudioSource& source,
                      AudioWriter& writer, const LoopSettings& settings, Progress& progress) {
     const auto block = static_cast<std::size_t>(settings.blockSize);
-    const auto fileChannels = static_cast<std::size_t>(reader.channels());
+    const auto fileChannels = static_cast<std::size_t>(source.channels());
     std::vector<StageBuffers<Sample>> stages;
     stages.reserve(chain.size());
     for (PluginHost* plugin : chain)
@@ -312,7 +313,7 @@ LoopResult runBlocks(const std::vector<PluginHost*>& chain, AudioReader& reader,
             limit = std::min(limit, settings.events[nextEvent].frame - fed);
         std::size_t frames = 0;
         if (!inputEnded) {
-            frames = static_cast<std::size_t>(reader.read(fileBlock.data(), limit));
+            frames = static_cast<std::size_t>(source.read(fileBlock.data(), limit));
             if (frames == 0) {
                 inputEnded = true;
                 result.frames = fed;
@@ -470,7 +471,7 @@ void runInfo(const InfoOptions& options) {
     std::printf("outputs         %d\n", record.numOutputs);
     std::printf("programs        %d\n", record.numPrograms);
     std::printf("latency         %d frames (at %.0f Hz; process runs the plug-in at the input "
-                "file's rate)\n",
+                "file's rate, or at --rate)\n",
                 latency, kInfoSampleRate);
     std::printf("flags           0x%08X: %s\n", static_cast<unsigned>(record.flags),
                 flagWords(record.flags).c_str());
@@ -528,11 +529,18 @@ void processOne(const ProcessOptions& options) {
     if (!options.stateIn.empty()) state = readStateFile(options.stateIn);
     AudioReader reader(options.input);
     if (options.keepFormat) format = reader.format();
-    if (options.rate != 0 && reader.sampleRate() != options.rate)
-        throw Failure(quote(options.input) + " is at " + std::to_string(reader.sampleRate()) +
-                      " Hz, not the " + std::to_string(options.rate) +
-                      " Hz that --rate asks for; plughost does not resample (convert the file "
-                      "first)");
+    // The plug-in runs at runRate; an input at another rate is converted on its way in.
+    const int fileRate = reader.sampleRate();
+    const int runRate = options.rate != 0 ? options.rate : fileRate;
+    std::optional<Resampler> resampler;
+    if (runRate != fileRate) {
+        if (!options.resample)
+            throw Failure(quote(options.input) + " is at " + std::to_string(fileRate) +
+                          " Hz, not the " + std::to_string(runRate) +
+                          " Hz that --rate asks for; give --resample to convert it");
+        resampler.emplace(reader, fileRate, runRate);
+    }
+    AudioSource& source = resampler ? static_cast<AudioSource&>(*resampler) : reader;
 
     // The chain: the first plug-in, then those given with -P, each checked once loaded.
     std::vector<std::unique_ptr<PluginHost>> hosts;
@@ -596,10 +604,13 @@ void processOne(const ProcessOptions& options) {
     const auto trace = [verbose](const std::string& text) {
         if (verbose) note(text);
     };
-    trace("open, sample rate " + std::to_string(reader.sampleRate()) + " Hz, block size " +
+    if (resampler)
+        trace("converting " + std::to_string(fileRate) + " Hz to " + std::to_string(runRate) +
+              " Hz with " + rateConverterName());
+    trace("open, sample rate " + std::to_string(runRate) + " Hz, block size " +
           std::to_string(options.blockSize));
     for (PluginHost* host : chain)
-        host->open(reader.sampleRate(), options.blockSize);
+        host->open(runRate, options.blockSize);
     if (state) restoreState(plugin, *state, trace);
     std::vector<ResolvedParameter> settingsMade;
     std::vector<const ParameterRequest*> settingsAsked;
@@ -616,8 +627,8 @@ void processOne(const ProcessOptions& options) {
                 const ResolvedParameter resolved = resolveParameter(parameters, request);
                 host.setParameter(index, before);
                 settingsMade.push_back(resolved);
-                events.push_back({std::llround(*request.seconds * reader.sampleRate()), stage,
-                                  index, resolved.normalised});
+                events.push_back(
+                    {std::llround(*request.seconds * runRate), stage, index, resolved.normalised});
                 trace(quote(request.text) + ": parameter " + std::to_string(index) +
                       " changes to " + std::to_string(resolved.normalised) + " at frame " +
                       std::to_string(events.back().frame));
@@ -632,7 +643,7 @@ void processOne(const ProcessOptions& options) {
         }
     }
 
-    AudioWriter writer(options.output, format, outputs, reader.sampleRate(), options.force,
+    AudioWriter writer(options.output, format, outputs, runRate, options.force,
                        Dither{options.dither, options.ditherSeed});
     std::optional<PendingFile> stateFile;
     if (!options.stateOut.empty()) stateFile.emplace(options.stateOut, options.force);
@@ -658,7 +669,7 @@ void processOne(const ProcessOptions& options) {
         settings.latency += host.latency();
     }
     settings.blockSize = options.blockSize;
-    const double rate = reader.sampleRate();
+    const double rate = runRate;
     settings.tailFrames = std::llround(options.tailSeconds * rate);
     settings.tailAuto = options.tailAuto;
     settings.tailCap = std::llround(kMaxAutoTailSeconds * rate);
@@ -670,12 +681,14 @@ void processOne(const ProcessOptions& options) {
         [](const ParameterEvent& a, const ParameterEvent& b) { return a.frame < b.frame; });
     settings.events = events;
     trace("latency " + std::to_string(settings.latency) + " frames");
-    Progress progress(stderr, Progress::stderrIsTerminal(), "processing",
-                      reader.frames() + settings.latency + settings.tailFrames);
+    Progress progress(
+        stderr, Progress::stderrIsTerminal(), "processing",
+        (resampler ? resampledLength(reader.frames(), fileRate, runRate) : reader.frames()) +
+            settings.latency + settings.tailFrames);
     const auto start = std::chrono::steady_clock::now();
     const LoopResult result = options.precision == 64
-                                  ? runBlocks<double>(chain, reader, writer, settings, progress)
-                                  : runBlocks<float>(chain, reader, writer, settings, progress);
+                                  ? runBlocks<double>(chain, source, writer, settings, progress)
+                                  : runBlocks<float>(chain, source, writer, settings, progress);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     trace("suspend");
@@ -685,13 +698,15 @@ void processOne(const ProcessOptions& options) {
         warn("the plug-in announced a new delay while processing; the output is aligned by "
              "the delay it had when processing started (" +
              std::to_string(settings.latency) + " frames)");
+    // Frames of the file itself, at its own rate.
+    const std::int64_t fileFrames = resampler ? resampler->inputFrames() : result.frames;
     const std::int64_t announced = std::max(reader.frames(), reader.announcedFrames());
-    if (announced > result.frames)
+    if (announced > fileFrames)
         warn("warning: " + quote(options.input) + " is truncated: its header announces " +
              std::to_string(announced) + " frames (" +
-             seconds3(static_cast<double>(announced) / rate) + " s), it holds " +
-             std::to_string(result.frames) + " (" +
-             seconds3(static_cast<double>(result.frames) / rate) + " s), which were processed");
+             seconds3(static_cast<double>(announced) / fileRate) + " s), it holds " +
+             std::to_string(fileFrames) + " (" +
+             seconds3(static_cast<double>(fileFrames) / fileRate) + " s), which were processed");
     const std::string clipping = clippingWarning(result.clipped, format);
     if (!clipping.empty()) warn("warning: " + clipping);
 
@@ -717,7 +732,7 @@ void processOne(const ProcessOptions& options) {
         json.key("uniqueId").value(identity.uniqueId);
         json.key("version").value(identity.version);
         json.key("latency").value(static_cast<std::int64_t>(latencies.front()));
-        json.key("sampleRate").value(reader.sampleRate());
+        json.key("sampleRate").value(runRate);
         json.endObject();
         json.key("chain").beginArray();
         for (std::size_t k = 0; k < chain.size(); ++k) {
@@ -732,13 +747,14 @@ void processOne(const ProcessOptions& options) {
         json.key("input").beginObject();
         json.key("path").value(options.input);
         json.key("channels").value(reader.channels());
-        json.key("sampleRate").value(reader.sampleRate());
-        json.key("frames").value(result.frames);
+        json.key("sampleRate").value(fileRate);
+        json.key("frames").value(fileFrames);
         json.key("format").value(reader.formatDescription());
         json.endObject();
         json.key("output").beginObject();
         json.key("path").value(options.output);
         json.key("channels").value(outputs);
+        json.key("sampleRate").value(runRate);
         json.key("frames").value(result.written);
         json.key("tailFrames").value(result.written - result.frames);
         json.key("format").value(format.description);
@@ -748,6 +764,12 @@ void processOne(const ProcessOptions& options) {
             json.value(c + 1);
         json.endArray();
         json.endObject();
+        json.key("resampled").value(resampler.has_value());
+        json.key("resampler");
+        if (resampler)
+            json.value(rateConverterName());
+        else
+            json.null();
         json.key("settings").beginObject();
         json.key("block").value(options.blockSize);
         json.key("precision").value(options.precision);
@@ -822,14 +844,18 @@ void processOne(const ProcessOptions& options) {
 
     for (std::size_t k = 0; k < chain.size(); ++k)
         std::printf("plug-in     %s (%s), running at %d Hz, latency %d frames\n",
-                    chain[k]->effectName().c_str(), fileName(paths[k]).c_str(), reader.sampleRate(),
+                    chain[k]->effectName().c_str(), fileName(paths[k]).c_str(), runRate,
                     latencies[k]);
     if (chain.size() > 1)
         std::printf("chain       %zu plug-ins, latency %lld frames in all\n", chain.size(),
                     static_cast<long long>(settings.latency));
     std::printf("input       %s: %s, %d Hz, %.3f s, %s\n", options.input.c_str(),
-                channelCount(reader.channels()).c_str(), reader.sampleRate(), audioSeconds,
-                reader.formatDescription().c_str());
+                channelCount(reader.channels()).c_str(), fileRate,
+                static_cast<double>(fileFrames) / fileRate, reader.formatDescription().c_str());
+    if (resampler)
+        std::printf("resampled   %d Hz to %d Hz, %lld frames to %lld, with %s\n", fileRate, runRate,
+                    static_cast<long long>(fileFrames), static_cast<long long>(result.frames),
+                    rateConverterName().c_str());
     std::printf("output      %s: %s, %s, %d-bit processing, %.3f s", options.output.c_str(),
                 channelCount(outputs).c_str(), format.description.c_str(), options.precision,
                 writtenSeconds);

@@ -137,8 +137,8 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"SeveralInputsWithoutOutputFolder", process(kTrimmer, {"-i", "@in.wav"}),
                     "several inputs need --out-dir DIR", 2},
         FailureCase{"InputAtAnotherRate", process(kTrimmer, {"--rate", "44100"}),
-                    "in.wav' is at 48000 Hz, not the 44100 Hz that --rate asks for; plughost "
-                    "does not resample"},
+                    "in.wav' is at 48000 Hz, not the 44100 Hz that --rate asks for; give "
+                    "--resample to convert it"},
         FailureCase{"OutputIsTheInput",
                     {"process", kTrimmer, "-i", "@in.wav", "-o", "@in.wav"},
                     "it is the same file as",
