@@ -4,8 +4,8 @@
 // exception's code, as Windows itself would; Ctrl+C, Ctrl+Break and closing the console remove
 // them and then let the process end the usual way. abort() arrives as SIGABRT.
 #include "SignalCleanup.h"
+#include "SignalCleanupSlots.h"
 
-#include <array>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -14,13 +14,10 @@
 namespace plughost {
 namespace {
 
-// Plain memory only: the handlers run while the process may be in any state.
-constexpr int kSlots = 4;
-constexpr std::size_t kPathCapacity = 4096;
-std::array<std::array<char, kPathCapacity>, kSlots> g_paths{};
-volatile LONG g_used[kSlots] = {};
-volatile LONG g_insidePlugin = 0;
+using namespace signal_cleanup;
 
+// The handlers run while the process may be in any state: they only read the plain memory of
+// the table and call the system.
 void say(const char* text) {
     DWORD written = 0;
     WriteFile(GetStdHandle(STD_ERROR_HANDLE), text, static_cast<DWORD>(std::strlen(text)), &written,
@@ -28,8 +25,7 @@ void say(const char* text) {
 }
 
 void removePendingFiles() {
-    for (int i = 0; i < kSlots; ++i)
-        if (g_used[i] != 0) DeleteFileA(g_paths[static_cast<std::size_t>(i)].data());
+    signal_cleanup::removePendingFiles(DeleteFileA);
 }
 
 const char* exceptionName(DWORD code) {
@@ -84,30 +80,6 @@ void installSignalCleanup() {
     SetUnhandledExceptionFilter(onCrash);
     SetConsoleCtrlHandler(onConsoleEvent, TRUE);
     std::signal(SIGABRT, onAbort);
-}
-
-int removeOnSignal(const std::string& path) {
-    if (path.size() >= kPathCapacity) return -1;
-    for (int i = 0; i < kSlots; ++i) {
-        if (g_used[i] == 0) {
-            auto& slot = g_paths[static_cast<std::size_t>(i)];
-            std::memcpy(slot.data(), path.c_str(), path.size() + 1);
-            g_used[i] = 1;
-            return i;
-        }
-    }
-    return -1;
-}
-
-void forgetRemoval(int slot) {
-    if (slot >= 0) g_used[slot] = 0;
-}
-
-InsidePlugin::InsidePlugin() {
-    g_insidePlugin = 1;
-}
-InsidePlugin::~InsidePlugin() {
-    g_insidePlugin = 0;
 }
 
 } // namespace plughost

@@ -5,6 +5,7 @@
 #include "Subprocess.h"
 
 #include "Failure.h"
+#include "WindowsCommandLine_win32.h"
 #include "WindowsError_win32.h"
 
 #include <algorithm>
@@ -40,27 +41,6 @@ int processorCount() {
 }
 
 namespace {
-
-// One argument as the C runtime's command-line parser reads it back.
-std::string quoteArgument(const std::string& argument) {
-    if (!argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string::npos)
-        return argument;
-    std::string quoted = "\"";
-    std::size_t backslashes = 0;
-    for (const char c : argument) {
-        if (c == '\\') {
-            ++backslashes;
-            continue;
-        }
-        // Backslashes before a quote are doubled, and the quote escaped.
-        quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
-        backslashes = 0;
-        quoted.push_back(c);
-    }
-    quoted.append(backslashes * 2, '\\'); // before the closing quote
-    quoted.push_back('"');
-    return quoted;
-}
 
 std::string readAndRemove(const std::string& path) {
     std::string text;
@@ -103,9 +83,7 @@ void runChildren(const std::vector<std::vector<std::string>>& runs, int jobs,
                                                  &inherit, CREATE_ALWAYS, 0, nullptr);
             const HANDLE nothing = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, 0, &inherit,
                                                OPEN_EXISTING, 0, nullptr);
-            std::string commandLine = quoteArgument(program);
-            for (const std::string& argument : runs[next])
-                commandLine.append(" ").append(quoteArgument(argument));
+            std::string commandLine = commandLineOf(program, runs[next]);
             STARTUPINFOA startup{};
             startup.cb = sizeof startup;
             startup.dwFlags = STARTF_USESTDHANDLES;

@@ -5,32 +5,14 @@
 // terminated.
 #include "ChildProcess.h"
 
+#include "../WindowsCommandLine_win32.h"
+
 #include <chrono>
 #include <cstdio>
 #include <windows.h>
 
 namespace plughost::validate {
 namespace {
-
-// One argument as the C runtime's command-line parser reads it back.
-std::string quoteArgument(const std::string& argument) {
-    if (!argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string::npos)
-        return argument;
-    std::string quoted = "\"";
-    std::size_t backslashes = 0;
-    for (const char c : argument) {
-        if (c == '\\') {
-            ++backslashes;
-            continue;
-        }
-        quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
-        backslashes = 0;
-        quoted.push_back(c);
-    }
-    quoted.append(backslashes * 2, '\\');
-    quoted.push_back('"');
-    return quoted;
-}
 
 // Appends what the pipe holds now; answers false once it is closed.
 bool drain(HANDLE pipe, std::string& report) {
@@ -87,9 +69,7 @@ runInChild(const std::function<void(const std::function<void(const std::string&)
     if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return {};
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0); // the child gets the write end only
     const HANDLE nothing = CreateFileA("NUL", GENERIC_READ, 0, &inherit, OPEN_EXISTING, 0, nullptr);
-    std::string commandLine = quoteArgument(program);
-    for (const std::string& argument : childArguments)
-        commandLine.append(" ").append(quoteArgument(argument));
+    std::string commandLine = commandLineOf(program, childArguments);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
