@@ -76,6 +76,9 @@ public:
     std::int64_t read(double* interleaved, std::int64_t frames) override;
 
 private:
+    // Throws Failure when the path names nothing or a folder.
+    static void requireReadableFile(const std::string& path);
+
     std::string m_path;
     AudioStream* m_file = nullptr;
     std::vector<float> m_narrow; // 32-bit float files read for 64-bit processing

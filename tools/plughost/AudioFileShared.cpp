@@ -1,12 +1,23 @@
 // SPDX-License-Identifier: MIT
 // The parts of the audio files that every implementation shares: rounding to integers with
-// dither.
+// dither, and the checks of an input's path.
 #include "AudioFile.h"
+#include "Failure.h"
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <system_error>
 
 namespace plughost {
+
+void AudioReader::requireReadableFile(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::exists(path, error))
+        throw Failure("cannot read input " + quote(path) + ": no such file");
+    if (std::filesystem::is_directory(path, error))
+        throw Failure("cannot read input " + quote(path) + ": it is a folder");
+}
 
 bool OutputFormat::integer() const {
     return integerBits() != 0;

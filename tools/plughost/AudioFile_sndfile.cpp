@@ -146,11 +146,7 @@ OutputFormat chooseOutputFormat(const std::string& path, const std::string& cont
 // Reading
 
 AudioReader::AudioReader(const std::string& path) : m_path(path) {
-    std::error_code error;
-    if (!std::filesystem::exists(path, error))
-        throw Failure("cannot read input " + quote(path) + ": no such file");
-    if (std::filesystem::is_directory(path, error))
-        throw Failure("cannot read input " + quote(path) + ": it is a folder");
+    requireReadableFile(path);
     SF_INFO info{};
     m_file = stream(sf_open(path.c_str(), SFM_READ, &info));
     if (m_file == nullptr)

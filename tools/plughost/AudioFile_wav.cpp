@@ -150,14 +150,11 @@ OutputFormat chooseOutputFormat(const std::string& path, const std::string& cont
 // Reading
 
 AudioReader::AudioReader(const std::string& path) : m_path(path) {
-    std::error_code error;
-    if (!std::filesystem::exists(path, error))
-        throw Failure("cannot read input " + quote(path) + ": no such file");
-    if (std::filesystem::is_directory(path, error))
-        throw Failure("cannot read input " + quote(path) + ": it is a folder");
+    requireReadableFile(path);
     const auto fail = [&](const std::string& reason) {
         throw Failure("cannot read input " + quote(path) + ": " + reason);
     };
+    std::error_code error;
     const std::uintmax_t fileSize = std::filesystem::file_size(path, error);
     if (error) fail(error.message());
     std::FILE* file = std::fopen(path.c_str(), "rb");

@@ -28,4 +28,7 @@ void runChildren(const std::vector<std::vector<std::string>>& runs, int jobs,
 // How many processors this machine has (at least 1).
 int processorCount();
 
+// What a run wrote to its standard-error file; the file is removed. For the platform files.
+std::string readAndRemoveFile(const std::string& path);
+
 } // namespace plughost

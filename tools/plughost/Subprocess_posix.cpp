@@ -13,7 +13,6 @@
 #include <map>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 namespace plughost {
@@ -32,29 +31,12 @@ std::vector<std::string> expandPattern(const std::string& pattern) {
     return names;
 }
 
-int processorCount() {
-    const unsigned count = std::thread::hardware_concurrency();
-    return count > 0 ? static_cast<int>(count) : 1;
-}
-
 namespace {
 
 struct Running {
     std::size_t index = 0;
     std::string errorPath;
 };
-
-std::string readAndRemove(const std::string& path) {
-    std::string text;
-    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
-        char buffer[4096];
-        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-            text.append(buffer, got);
-        std::fclose(file);
-    }
-    std::remove(path.c_str());
-    return text;
-}
 
 // This program, as the running process sees it: the same file even if the program has been
 // replaced on disk (rebuilt) since the batch started.
@@ -111,7 +93,7 @@ void runChildren(const std::vector<std::vector<std::string>>& runs, int jobs,
         if (found == running.end()) continue;
         ChildResult result;
         result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        result.errorText = readAndRemove(found->second.errorPath);
+        result.errorText = readAndRemoveFile(found->second.errorPath);
         const std::size_t index = found->second.index;
         running.erase(found);
         done(index, result);

@@ -12,7 +12,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
-#include <thread>
 #include <windows.h>
 
 namespace plughost {
@@ -35,24 +34,7 @@ std::vector<std::string> expandPattern(const std::string& pattern) {
     return names;
 }
 
-int processorCount() {
-    const unsigned count = std::thread::hardware_concurrency();
-    return count > 0 ? static_cast<int>(count) : 1;
-}
-
 namespace {
-
-std::string readAndRemove(const std::string& path) {
-    std::string text;
-    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
-        char buffer[4096];
-        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-            text.append(buffer, got);
-        std::fclose(file);
-    }
-    DeleteFileA(path.c_str());
-    return text;
-}
 
 struct Running {
     std::size_t index = 0;
@@ -119,7 +101,7 @@ void runChildren(const std::vector<std::vector<std::string>>& runs, int jobs,
         const auto found = running.find(ended);
         ChildResult result;
         result.exitCode = static_cast<int>(status);
-        result.errorText = readAndRemove(found->second.errorPath);
+        result.errorText = readAndRemoveFile(found->second.errorPath);
         const std::size_t index = found->second.index;
         running.erase(found);
         done(index, result);
