@@ -119,10 +119,24 @@ QT_ALWAYS_INLINE inline void chunkFrames(Effect* __restrict effect, std::int32_t
     double* samples = effect->Samples();
     if constexpr (kBackward) {
         static_assert(IndependentFrames<Effect>);
-        for (std::int32_t j = frames - 1; j >= 0; --j) {
+        // Backward a cache line of samples at a time, forward within the line: a loop that
+        // steps down frame by frame would have every vector reversed after loading and before
+        // storing. First the frames beyond the last whole line, then the lines from the top.
+        constexpr std::int32_t kLine = static_cast<std::int32_t>(64 / sizeof(Sample));
+        const std::int32_t whole = frames / kLine * kLine;
+        for (std::int32_t j = frames - 1; j >= whole; --j) {
             ((samples[kLast - C] = static_cast<double>(in[j])), ...);
             effect->OnSample();
             ((out[j] = static_cast<Sample>(samples[kLast - C])), ...);
+        }
+        for (std::int32_t line = whole - kLine; line >= 0; line -= kLine) {
+            // Kept a loop, so that it is vectorised as one, instead of unrolled into frames.
+#pragma GCC unroll 1
+            for (std::int32_t j = line; j < line + kLine; ++j) {
+                ((samples[kLast - C] = static_cast<double>(in[j])), ...);
+                effect->OnSample();
+                ((out[j] = static_cast<Sample>(samples[kLast - C])), ...);
+            }
         }
     } else if (inPlace) {
         for (std::int32_t j = 0; j < frames; ++j) {
