@@ -391,10 +391,24 @@ struct PlacedChannels {
 
 TEST(ProcessOrder, BackwardOnlyWhenOutputsLieJustAboveTheInputsWithinA4KiBPage) {
     using process_bridge::backwardAvoidsAliasing;
-    // Outputs 128 to 240 bytes above the inputs, as separate allocations made one after the
-    // other lie: going forward, loads would meet recent stores.
+    // Each output 128 bytes above its input, as separate allocations made one after the other
+    // lie: going forward, loads would meet recent stores. Up to 256 bytes counts, beyond not
+    // (a block with a cache line between channels puts outputs 512 bytes above).
     PlacedChannels<double> above(0, 128);
     EXPECT_TRUE(backwardAvoidsAliasing(above.in.data(), above.out.data(), kChannels));
+    PlacedChannels<double> reach(0, 256);
+    EXPECT_TRUE(backwardAvoidsAliasing(reach.in.data(), reach.out.data(), kChannels));
+    PlacedChannels<double> beyond(0, 264);
+    EXPECT_FALSE(backwardAvoidsAliasing(beyond.in.data(), beyond.out.data(), kChannels));
+    // Some outputs above their inputs, some below (only the addresses are looked at): the
+    // more numerous kind decides.
+    PlacedChannels<double> mixed(0, 128);
+    for (int c = 0; c < 3; ++c)
+        mixed.out[c] -= 32; // 128 bytes below
+    EXPECT_TRUE(backwardAvoidsAliasing(mixed.in.data(), mixed.out.data(), kChannels));
+    for (int c = 3; c < 5; ++c)
+        mixed.out[c] -= 32;
+    EXPECT_FALSE(backwardAvoidsAliasing(mixed.in.data(), mixed.out.data(), kChannels));
     // Below: going backward would meet them.
     PlacedChannels<double> below(128, 0);
     EXPECT_FALSE(backwardAvoidsAliasing(below.in.data(), below.out.data(), kChannels));
