@@ -32,6 +32,13 @@ endif()
 function(qt_add_plugin name)
     add_library(${name} MODULE ${ARGN})
     target_link_libraries(${name} PRIVATE qualtrevin_core)
+    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+        # The entry's source instantiates the processing loops. Scheduling before register
+        # allocation lets GCC put a vector step's loads of all channels ahead of its stores, so
+        # that fewer loads wait behind a store to the same place within another 4 KiB page
+        # (measured: the 64-bit path 5-10 % faster at 512 frames with AVX2 and AVX-512).
+        target_compile_options(${name} PRIVATE -fschedule-insns -fsched-pressure)
+    endif()
     set_target_properties(${name} PROPERTIES
         PREFIX ""
         CXX_VISIBILITY_PRESET hidden
