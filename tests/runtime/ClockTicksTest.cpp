@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "runtime/platform/ClockTicks.h"
+#include "runtime/platform/TarvoPlatform.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cmath>
 #include <cstdint>
+#include <thread>
 
 using tarvo_platform::millisecondsFromClock;
 
@@ -32,4 +36,17 @@ TEST(ClockTicks, FailedReadingsGiveZeroAndLongRunsWrap) {
     // Past 2^31 milliseconds the count wraps to small values, never negative ones.
     EXPECT_EQ(millisecondsFromClock(opaque(std::int64_t{1} << 31), 1000), 0);
     EXPECT_EQ(millisecondsFromClock(opaque((std::int64_t{1} << 31) + 25), 1000), 25);
+}
+
+// The throttle's clock is the system's time of day, to within a timer tick, and moves on.
+TEST(TimeOfDay, IsTheSystemTimeToWithinATick) {
+    using std::chrono::duration;
+    using std::chrono::system_clock;
+    const double system = duration<double>(system_clock::now().time_since_epoch()).count();
+    const double ours = tarvo_platform::timeOfDaySeconds();
+    EXPECT_LT(std::fabs(ours - system), 0.05);
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    const double later = tarvo_platform::timeOfDaySeconds();
+    EXPECT_GT(later - ours, 0.03);
+    EXPECT_LT(later - ours, 1.0);
 }
