@@ -116,6 +116,17 @@ QT_ALWAYS_INLINE inline void chunkFrames(Effect* __restrict effect, std::int32_t
                                          ChannelPointer<Sample, C>... out) {
     constexpr std::size_t kLast = sizeof...(C) - 1;
     double* samples = effect->Samples();
+    // Frame j through OnSample, read from the inputs or, in place, from the outputs.
+    auto fromInputs = [&](std::int32_t j) {
+        ((samples[kLast - C] = static_cast<double>(in[j])), ...);
+        effect->OnSample();
+        ((out[j] = static_cast<Sample>(samples[kLast - C])), ...);
+    };
+    auto fromOutputs = [&](std::int32_t j) {
+        ((samples[kLast - C] = static_cast<double>(out[j])), ...);
+        effect->OnSample();
+        ((out[j] = static_cast<Sample>(samples[kLast - C])), ...);
+    };
     if constexpr (kBackward) {
         static_assert(IndependentFrames<Effect>);
         // Backward a cache line of samples at a time, forward within the line: a loop that
@@ -123,32 +134,20 @@ QT_ALWAYS_INLINE inline void chunkFrames(Effect* __restrict effect, std::int32_t
         // storing. First the frames beyond the last whole line, then the lines from the top.
         constexpr std::int32_t kLine = static_cast<std::int32_t>(64 / sizeof(Sample));
         const std::int32_t whole = frames / kLine * kLine;
-        for (std::int32_t j = frames - 1; j >= whole; --j) {
-            ((samples[kLast - C] = static_cast<double>(in[j])), ...);
-            effect->OnSample();
-            ((out[j] = static_cast<Sample>(samples[kLast - C])), ...);
-        }
+        for (std::int32_t j = frames - 1; j >= whole; --j)
+            fromInputs(j);
         for (std::int32_t line = whole - kLine; line >= 0; line -= kLine) {
             // Kept a loop, so that it is vectorised as one, instead of unrolled into frames.
 #pragma GCC unroll 1
-            for (std::int32_t j = line; j < line + kLine; ++j) {
-                ((samples[kLast - C] = static_cast<double>(in[j])), ...);
-                effect->OnSample();
-                ((out[j] = static_cast<Sample>(samples[kLast - C])), ...);
-            }
+            for (std::int32_t j = line; j < line + kLine; ++j)
+                fromInputs(j);
         }
     } else if (inPlace) {
-        for (std::int32_t j = 0; j < frames; ++j) {
-            ((samples[kLast - C] = static_cast<double>(out[j])), ...);
-            effect->OnSample();
-            ((out[j] = static_cast<Sample>(samples[kLast - C])), ...);
-        }
+        for (std::int32_t j = 0; j < frames; ++j)
+            fromOutputs(j);
     } else {
-        for (std::int32_t j = 0; j < frames; ++j) {
-            ((samples[kLast - C] = static_cast<double>(in[j])), ...);
-            effect->OnSample();
-            ((out[j] = static_cast<Sample>(samples[kLast - C])), ...);
-        }
+        for (std::int32_t j = 0; j < frames; ++j)
+            fromInputs(j);
     }
 }
 
