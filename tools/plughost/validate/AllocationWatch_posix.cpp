@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The counters, the audio-thread mark and the replaced lock entry points, shared by both ways
-// of watching the allocator.
+// The counters and the replaced lock entry points, shared by both ways of watching the
+// allocator.
 #include "AllocationWatch.h"
 #include "AllocationWatchCounters.h"
 
@@ -9,21 +9,9 @@
 
 namespace plughost::validate {
 
-thread_local bool t_audioThread = false;
 std::atomic<long> g_allocations{0};
 std::atomic<long> g_releases{0};
 std::atomic<long> g_locks{0};
-
-AudioThreadScope::AudioThreadScope() {
-    t_audioThread = true;
-}
-AudioThreadScope::~AudioThreadScope() {
-    t_audioThread = false;
-}
-
-bool onAudioThread() {
-    return t_audioThread;
-}
 
 void resetAllocationCounts() {
     g_allocations = 0;

@@ -1,28 +1,13 @@
 // SPDX-License-Identifier: MIT
-// The allocation watch on Windows: the audio-thread mark and the heap in use. The allocator and
-// the lock functions are not interposed here (a DLL calls its own C runtime's, which this
-// program cannot replace), so the counts stay zero and the real-time check reports itself as
-// skipped; its own probe allocation tells it so.
+// The allocation watch on Windows: the heap in use. The allocator and the lock functions are
+// not interposed here (a DLL calls its own C runtime's, which this program cannot replace), so
+// the counts stay zero and the real-time check reports itself as skipped; its own probe
+// allocation tells it so.
 #include "AllocationWatch.h"
 
 #include <windows.h>
 
 namespace plughost::validate {
-namespace {
-thread_local bool t_audioThread = false;
-} // namespace
-
-AudioThreadScope::AudioThreadScope() {
-    t_audioThread = true;
-}
-AudioThreadScope::~AudioThreadScope() {
-    t_audioThread = false;
-}
-
-bool onAudioThread() {
-    return t_audioThread;
-}
-
 void resetAllocationCounts() {}
 
 AllocationCounts allocationCounts() {
