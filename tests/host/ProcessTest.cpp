@@ -383,6 +383,10 @@ struct PlacedChannels {
             out.push_back(first + ((kCount + c) * 4096 + outStart + 16 * c) / sizeof(Sample));
         }
     }
+    // Whether the wide entries would go through these channels' chunks backward.
+    bool backward() const {
+        return process_bridge::backwardAvoidsAliasing(in.data(), out.data(), kChannels);
+    }
     std::vector<Sample> block;
     std::vector<Sample*> in, out;
 };
@@ -390,36 +394,28 @@ struct PlacedChannels {
 } // namespace
 
 TEST(ProcessOrder, BackwardOnlyWhenOutputsLieJustAboveTheInputsWithinA4KiBPage) {
-    using process_bridge::backwardAvoidsAliasing;
     // Each output 128 bytes above its input, as separate allocations made one after the other
     // lie: going forward, loads would meet recent stores. Up to 256 bytes counts, beyond not
     // (a block with a cache line between channels puts outputs 512 bytes above).
-    PlacedChannels<double> above(0, 128);
-    EXPECT_TRUE(backwardAvoidsAliasing(above.in.data(), above.out.data(), kChannels));
-    PlacedChannels<double> reach(0, 256);
-    EXPECT_TRUE(backwardAvoidsAliasing(reach.in.data(), reach.out.data(), kChannels));
-    PlacedChannels<double> beyond(0, 264);
-    EXPECT_FALSE(backwardAvoidsAliasing(beyond.in.data(), beyond.out.data(), kChannels));
+    EXPECT_TRUE((PlacedChannels<double>(0, 128).backward()));
+    EXPECT_TRUE((PlacedChannels<double>(0, 256).backward()));
+    EXPECT_FALSE((PlacedChannels<double>(0, 264).backward()));
     // Some outputs above their inputs, some below (only the addresses are looked at): the
     // more numerous kind decides.
     PlacedChannels<double> mixed(0, 128);
     for (int c = 0; c < 3; ++c)
         mixed.out[c] -= 32; // 128 bytes below
-    EXPECT_TRUE(backwardAvoidsAliasing(mixed.in.data(), mixed.out.data(), kChannels));
+    EXPECT_TRUE(mixed.backward());
     for (int c = 3; c < 5; ++c)
         mixed.out[c] -= 32;
-    EXPECT_FALSE(backwardAvoidsAliasing(mixed.in.data(), mixed.out.data(), kChannels));
+    EXPECT_FALSE(mixed.backward());
     // Below: going backward would meet them.
-    PlacedChannels<double> below(128, 0);
-    EXPECT_FALSE(backwardAvoidsAliasing(below.in.data(), below.out.data(), kChannels));
+    EXPECT_FALSE((PlacedChannels<double>(128, 0).backward()));
     // Half a page apart, or at the same place in every page: nothing to avoid.
-    PlacedChannels<double> apart(0, 2048);
-    EXPECT_FALSE(backwardAvoidsAliasing(apart.in.data(), apart.out.data(), kChannels));
-    PlacedChannels<float> same(0, 0);
-    EXPECT_FALSE(backwardAvoidsAliasing(same.in.data(), same.out.data(), kChannels));
+    EXPECT_FALSE((PlacedChannels<double>(0, 2048).backward()));
+    EXPECT_FALSE((PlacedChannels<float>(0, 0).backward()));
     // Distances count modulo 4 KiB: 4000 bytes down is 96 up.
-    PlacedChannels<float> wrappedUp(4000, 0);
-    EXPECT_TRUE(backwardAvoidsAliasing(wrappedUp.in.data(), wrappedUp.out.data(), kChannels));
+    EXPECT_TRUE((PlacedChannels<float>(4000, 0).backward()));
 }
 
 namespace {

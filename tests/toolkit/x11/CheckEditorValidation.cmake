@@ -2,7 +2,9 @@
 # `plughost validate --only editor` against a display of its own: the editor-enabled library
 # (EDITOR_LIBRARY) passes the check, the shipped library (SHIPPED_LIBRARY, no editor) has it
 # reported as skipped, and neither run fails.
-function(validate_editor library json)
+# Runs the check on `library`, requires its status to be `expected`, and leaves what validate
+# printed in `output`.
+function(validate_editor library json expected)
     execute_process(COMMAND ${WITH_XVFB} ${PLUGHOST} validate ${library} --level 10 --only editor
                             --json ${json}
                     RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
@@ -18,45 +20,40 @@ function(validate_editor library json)
     if(NOT found)
         message(FATAL_ERROR "no editor check in the report for ${library}:\n${report}")
     endif()
-    set(status ${CMAKE_MATCH_1} PARENT_SCOPE)
+    if(NOT CMAKE_MATCH_1 STREQUAL expected)
+        message(FATAL_ERROR "editor check on ${library}: ${CMAKE_MATCH_1}, expected ${expected}")
+    endif()
     set(output "${out}" PARENT_SCOPE)
+endfunction()
+
+# Fails with `complaint` unless the last run printed something matching `pattern`.
+function(expect_output pattern complaint)
+    if(NOT output MATCHES "${pattern}")
+        message(FATAL_ERROR "${complaint}")
+    endif()
 endfunction()
 
 file(REMOVE ${SCRATCH}/editor.json ${SCRATCH}/shipped.json)
 file(MAKE_DIRECTORY ${SCRATCH})
 
-validate_editor(${EDITOR_LIBRARY} ${SCRATCH}/editor.json)
-if(NOT status STREQUAL "pass")
-    message(FATAL_ERROR "editor check on the editor-enabled library: ${status}, expected pass")
-endif()
-if(NOT output MATCHES "editor of 400 x 300 pixels opened, idled for a second and closed twice")
-    message(FATAL_ERROR "the editor check did not report the 400 x 300 editor")
-endif()
-if(NOT output MATCHES "summary: 1 of 1 checks passed \\(0 with warnings\\), 0 failed, 0 skipped")
-    message(FATAL_ERROR "unexpected summary for the editor-enabled library")
-endif()
+validate_editor(${EDITOR_LIBRARY} ${SCRATCH}/editor.json pass)
+expect_output("editor of 400 x 300 pixels opened, idled for a second and closed twice"
+              "the editor check did not report the 400 x 300 editor")
+expect_output("summary: 1 of 1 checks passed \\(0 with warnings\\), 0 failed, 0 skipped"
+              "unexpected summary for the editor-enabled library")
 
-validate_editor(${SHIPPED_LIBRARY} ${SCRATCH}/shipped.json)
-if(NOT status STREQUAL "skipped")
-    message(FATAL_ERROR "editor check on the shipped library: ${status}, expected skipped")
-endif()
-if(NOT output MATCHES "skipped: the plug-in has no editor")
-    message(FATAL_ERROR "the shipped library's editor check was skipped for another reason")
-endif()
+validate_editor(${SHIPPED_LIBRARY} ${SCRATCH}/shipped.json skipped)
+expect_output("skipped: the plug-in has no editor"
+              "the shipped library's editor check was skipped for another reason")
 
 # A plug-in that claims an editor and opens nothing into the host's window is warned about; one
 # whose effEditOpen crashes fails the check, in its own process.
 if(EMPTY_EDITOR_LIBRARY)
-    validate_editor(${EMPTY_EDITOR_LIBRARY} ${SCRATCH}/empty.json)
-    if(NOT status STREQUAL "warning")
-        message(FATAL_ERROR "editor check on an editor without window: ${status}, expected warning")
-    endif()
-    if(NOT output MATCHES "warning: the editor put no window into the host's window \\(round 1\\)")
-        message(FATAL_ERROR "the editor without window was not named")
-    endif()
-    if(NOT output MATCHES "editor of 320 x 200 pixels")
-        message(FATAL_ERROR "the editor's size was not taken from effEditGetRect")
-    endif()
+    validate_editor(${EMPTY_EDITOR_LIBRARY} ${SCRATCH}/empty.json warning)
+    expect_output("warning: the editor put no window into the host's window \\(round 1\\)"
+                  "the editor without window was not named")
+    expect_output("editor of 320 x 200 pixels"
+                  "the editor's size was not taken from effEditGetRect")
 endif()
 if(CRASHING_EDITOR_LIBRARY)
     execute_process(COMMAND ${WITH_XVFB} ${PLUGHOST} validate ${CRASHING_EDITOR_LIBRARY}

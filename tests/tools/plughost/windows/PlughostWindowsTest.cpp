@@ -38,6 +38,13 @@ std::string readFile(const std::string& path) {
     return text;
 }
 
+void writeFile(const std::string& path, const std::string& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr) << path;
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+}
+
 std::string withoutCarriageReturns(std::string text) {
     text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
     return text;
@@ -150,10 +157,7 @@ void writeWav(const std::string& path, const Wav& wav) {
     bytes += "data";
     putLittle(bytes, static_cast<std::uint32_t>(wav.data.size()), 4);
     bytes += wav.data;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(file, nullptr) << path;
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
+    writeFile(path, bytes);
 }
 
 std::uint32_t little(const std::string& bytes, std::size_t at, int count) {
@@ -333,10 +337,7 @@ TEST(PlughostProcess, ReadsTheExtensibleLayoutAndWritesPlainWav) {
     bytes += plain.data;
     const std::string in = scratch.path("in.wav");
     const std::string out = scratch.path("out.wav");
-    std::FILE* file = std::fopen(in.c_str(), "wb");
-    ASSERT_NE(file, nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
+    ASSERT_NO_FATAL_FAILURE(writeFile(in, bytes));
     const PlughostRun run =
         runPlughost({"process", trimmer(), "-i", in, "-o", out, "--keep-format"});
     ASSERT_EQ(run.exitCode, 0u) << run.err;
@@ -356,10 +357,7 @@ TEST(PlughostProcess, ACutOffFileIsProcessedAsFarAsItGoesWithAWarning) {
     // The header announces 1000 frames; the file ends after 600 of them.
     std::string bytes = readFile(in);
     bytes.resize(44 + 600 * 16);
-    std::FILE* file = std::fopen(in.c_str(), "wb");
-    ASSERT_NE(file, nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
+    ASSERT_NO_FATAL_FAILURE(writeFile(in, bytes));
     const PlughostRun run =
         runPlughost({"process", trimmer(), "-i", in, "-o", out, "--keep-format"});
     ASSERT_EQ(run.exitCode, 0u) << run.err;
