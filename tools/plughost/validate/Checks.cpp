@@ -2,6 +2,7 @@
 #include "Checks.h"
 
 #include "AllocationWatch.h"
+#include "Deadline.h"
 #include "EditorWindow.h"
 #include "TestedPlugin.h"
 
@@ -29,11 +30,6 @@ std::string number(double value) {
 
 std::string quoted(const std::string& text) {
     return "'" + text + "'";
-}
-
-Clock::time_point after(double seconds) {
-    return Clock::now() +
-           std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "ChildProcess.h"
+#include "Deadline.h"
 
 #include <cerrno>
 #include <chrono>
@@ -101,9 +102,7 @@ ChildEnd runInChild(const std::function<void(const std::function<void(const std:
     close(fds[1]);
     const int in = fds[0];
     fcntl(in, F_SETFL, fcntl(in, F_GETFL) | O_NONBLOCK);
-    const auto deadline = std::chrono::steady_clock::now() +
-                          std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                              std::chrono::duration<double>(timeoutSeconds));
+    const auto deadline = after(timeoutSeconds);
     ChildEnd end;
     bool open = true;
     for (;;) {

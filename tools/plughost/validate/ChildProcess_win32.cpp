@@ -4,6 +4,7 @@
 // through a pipe. A crash ends the child with the exception's code; a child past its time is
 // terminated.
 #include "ChildProcess.h"
+#include "Deadline.h"
 
 #include "../WindowsCommandLine_win32.h"
 
@@ -87,9 +88,7 @@ runInChild(const std::function<void(const std::function<void(const std::string&)
         return {};
     }
     CloseHandle(process.hThread);
-    const auto deadline = std::chrono::steady_clock::now() +
-                          std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                              std::chrono::duration<double>(timeoutSeconds));
+    const auto deadline = after(timeoutSeconds);
     ChildEnd end;
     bool open = true;
     for (;;) {
