@@ -24,13 +24,10 @@ fi
 # The machine field of a PE file: "014c" for x86, "8664" for x64; nothing for other files
 # (a program wine finds by name runs with wine64).
 pe_machine() {
-    [[ -f $1 && -r $1 ]] || return 0
-    local header
-    header=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null) || return 0
-    [[ $header =~ ^[[:space:]]*([0-9]+)[[:space:]]*$ ]] || return 0
-    [[ $(od -An -c -j"${BASH_REMATCH[1]}" -N4 "$1" 2>/dev/null | tr -d ' ') == 'PE\0\0' ]] ||
-        return 0
-    od -An -tx2 -j$((BASH_REMATCH[1] + 4)) -N2 "$1" | tr -d ' '
+    local header # where the PE header starts
+    header=$(od -An -tu4 -j60 -N4 -- "$1" 2>/dev/null) && [[ $header == *[0-9]* ]] || return 0
+    [[ $(od -An -c -j$((header)) -N4 -- "$1" 2>/dev/null | tr -d ' ') == 'PE\0\0' ]] || return 0
+    od -An -tx2 -j$((header + 4)) -N2 -- "$1" | tr -d ' '
 }
 program_wine=$wine
 if [[ $(pe_machine "$1") == 014c ]]; then
@@ -51,6 +48,7 @@ mkdir -p "$(dirname "$WINEPREFIX")"
 # Wine's processes must not inherit the lock descriptor: the server would hold the lock for
 # as long as it lives.
 quiet() { "$@" >/dev/null 2>&1 9>&-; }
+# The mark of a prepared prefix is named anew whenever these settings change.
 (
     flock 9
     if [[ ! -f $WINEPREFIX/.qualtrevin-ready-2 ]]; then
