@@ -2,10 +2,10 @@
 # SPDX-License-Identifier: MIT
 # Installs what building and testing need on Debian 12: compilers, CMake, GoogleTest, Google
 # Benchmark, libsndfile and libsoxr (plughost's files and sample-rate conversion), FFTW
-# (benchmarks only), the mingw-w64 cross compilers, wine64 and wine32 (architecture i386) for
-# the 64- and 32-bit Windows tests, cairo, Xlib, fontconfig and libjpeg with an Xvfb server for
-# the toolkit's Linux back end and its window tests, clang with its libFuzzer runtime for the
-# fuzz targets, and a German locale (tests check that number texts ignore the locale).
+# (benchmarks only), mingw-w64 cross compilers, wine64 and wine32 for Windows tests, cairo, Xlib,
+# fontconfig and libjpeg with an Xvfb server for the toolkit's Linux back end and its window
+# tests, clang with its libFuzzer runtime for the fuzz targets, and a German locale (tests check
+# that number texts ignore the locale).
 # Safe to run again: it installs only what is missing.
 set -euo pipefail
 
