@@ -108,7 +108,7 @@ stage "Linux x86-64 with AddressSanitizer and UndefinedBehaviorSanitizer"
 build_and_test build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQT_SANITIZE=ON \
     -DQT_BUILD_BENCH=OFF
 
-stage "Windows x86 (32-bit, under wine's 32-bit loader)"
+stage "Windows x86 (32-bit, under wine's 32-bit loader where it runs)"
 wait "$probe_job" || true
 probe_job=""
 x86=(build-windows-x86 -DCMAKE_BUILD_TYPE=Release
