@@ -450,7 +450,8 @@ Lv2Plugin& lv2Trimmer() {
 }
 
 // The buffers both libraries process, made once so that both see the same addresses; in place
-// the outputs are the inputs.
+// the outputs are the inputs, which the gains, applied call after call, soon turn into zeros:
+// both libraries meet the same values.
 float** sharedChannels(bool output, bool inPlace) {
     static Buffers<float> buffers(512, false);
     return (output && !inPlace ? buffers.out : buffers.in).data();

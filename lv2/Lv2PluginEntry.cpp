@@ -233,7 +233,8 @@ const LV2_Descriptor kDescriptor = {QT_LV2_URI, instantiate, connectPort, activa
 
 } // namespace
 
-// The library's one export: the plug-in at index 0, nothing after it. [any]
-extern "C" LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(std::uint32_t index) {
+// The library's one export (LV2_SYMBOL_EXPORT makes it extern "C" and visible): the plug-in
+// at index 0, nothing after it. [any]
+LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(std::uint32_t index) {
     return index == 0 ? &kDescriptor : nullptr;
 }

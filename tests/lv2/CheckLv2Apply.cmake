@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: MIT
 # cmake -DLV2APPLY=<lv2apply> -DLV2_PATH=<folder of the bundle> -DURI=<plug-in URI>
-#       -DPLUGHOST=<plughost> -DTRIMMER=<VST 2.4 library> -DSCRATCH=<folder> -P CheckLv2Apply.cmake
+#       -DPLUGHOST=<plughost> -DTRIMMER=<VST 2.4 library> -DSCRATCH=<folder>
+#       [-DPRELOAD=<libraries lv2apply loads first>] -P CheckLv2Apply.cmake
 # Renders a generated 8-channel file through the LV2 bundle with lv2apply, levels 1 and 3 set to
 # -6 and +3.5 dB, and measures the gain of every channel: its RMS level in the output against
 # the input, both as plughost reports a file's levels.
@@ -26,7 +27,8 @@ function(thousandths_of_db text out)
 endfunction()
 
 run(${PLUGHOST} gen -o in.wav --channels 8 --seconds 1)
-run(${CMAKE_COMMAND} -E env LV2_PATH=${LV2_PATH}
+string(STRIP "${PRELOAD}" PRELOAD)
+run(${CMAKE_COMMAND} -E env LV2_PATH=${LV2_PATH} "LD_PRELOAD=${PRELOAD}"
     ${LV2APPLY} -i in.wav -o out.wav -c level1 -6 -c level3 3.5 ${URI})
 # plughost reports the levels of the file it reads (the trimmer at 0 dB passes it unchanged).
 foreach(file in out)
