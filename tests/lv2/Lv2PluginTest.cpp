@@ -5,6 +5,7 @@
 #include "Lv2Trimmer.h"
 #include "TestHost.h"
 
+#include <gtest/gtest.h>
 #include <lv2/port-groups/port-groups.h>
 #include <lv2/units/units.h>
 
@@ -106,7 +107,7 @@ TEST(Lv2Plugin, RefusesBadSampleRatesAndLeavesOutputsAloneWithoutFramesOrBuffers
     ChannelBuffers<float> in(8, 64), out(8, 64);
     std::fill(in.data[0].begin(), in.data[0].end(), 0.5f);
     lv2.run(in.channels(), out.channels(), 0, 0);
-    lilv_instance_connect_port(lv2.instance, 3, nullptr);
-    lilv_instance_run(lv2.instance, 64);
+    lilv_instance_connect_port(lv2.instance.get(), 3, nullptr);
+    lilv_instance_run(lv2.instance.get(), 64);
     EXPECT_EQ(out.data, ChannelBuffers<float>(8, 64).data);
 }
