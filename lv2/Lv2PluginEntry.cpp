@@ -17,9 +17,11 @@
 #include <lv2/options/options.h>
 #include <lv2/urid/urid.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <limits>
 #include <new>
 
@@ -44,7 +46,8 @@ constexpr VstIntPtr kHostVersion = 2400;
 // over in pieces of at most this many frames.
 constexpr std::uint32_t kLongestPiece = 1u << 30;
 
-// Sample rates an instance accepts: positive and within the 32-bit float the shell keeps.
+// Sample rates an instance accepts: from 1 Hz up to the largest 32-bit float, the form in which
+// the shell keeps the rate (NaN fails both comparisons).
 bool usableSampleRate(double rate) {
     return rate >= 1.0 && rate <= static_cast<double>(std::numeric_limits<float>::max());
 }
@@ -132,6 +135,7 @@ public:
 private:
     Lv2Instance(AEffect* effect, double sampleRate, VstInt32 blockSize) noexcept
         : m_effect(effect), m_sampleRate(sampleRate), m_blockSize(blockSize) {
+        std::fill(std::begin(m_passedOn), std::end(m_passedOn), NAN);
         m_effect->user = this;
         dispatch(effOpen);
         m_effect->dispatcher(m_effect, effSetSampleRate, 0, 0, nullptr,
@@ -188,8 +192,8 @@ private:
     VstInt32 m_blockSize;
     float* m_audio[kAudioPorts] = {};
     const float* m_levels[kLevels] = {};
-    // The level last passed on per pair; none yet, so the first run passes each one on.
-    float m_passedOn[kLevels] = {NAN, NAN, NAN, NAN};
+    // The level last passed on per pair; NaN (none) at first, so the first run passes each on.
+    float m_passedOn[kLevels] = {};
 };
 
 // ---- the descriptor's entries -------------------------------------------------------------
