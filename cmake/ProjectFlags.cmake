@@ -28,9 +28,9 @@ if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(i.86|x86)$" OR QT_TARGET_X86)
 endif()
 
 # qt_add_plugin(<name> <sources>... [VERSION_SCRIPT <file>]): a loadable plug-in library named
-# <name> (no "lib" prefix) that links the core statically and exports exactly what the version
-# script lists: by default VSTPluginMain, main and MAIN (cmake/exports.map; on Windows the
-# module-definition file cmake/exports.def says the same).
+# <name> (no "lib" prefix) that links the core statically and exports exactly VSTPluginMain,
+# main and MAIN (cmake/exports.map; on Windows cmake/exports.def), or on Linux what the given
+# version script lists instead.
 function(qt_add_plugin name)
     cmake_parse_arguments(ARG "" "VERSION_SCRIPT" "" ${ARGN})
     if(NOT ARG_VERSION_SCRIPT)
