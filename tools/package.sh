@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Makes the packages people install, into dist/:
-#   qualtrevin-trimmer_<version>_amd64.deb   the Linux plug-in in /usr/lib/vst, plughost in
-#                                            /usr/bin (cpack, from a Release build in build/)
+#   qualtrevin-trimmer_<version>_amd64.deb   the Linux plug-in in /usr/lib/vst, its LV2 bundle in
+#                                            /usr/lib/lv2, plughost in /usr/bin (cpack, from a
+#                                            Release build in build/)
 #   qualtrevin-trimmer_<version>_windows.zip  x86/ and x64/ qualtrevin_trimmer.dll and a read-me
 #                                            (from build-windows-x86/ and build-windows-x64/)
 # and checks what each one holds.
@@ -17,12 +18,14 @@ mkdir -p dist
 
 # ---- Debian package ----------------------------------------------------------------------------
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j "$jobs" --target qualtrevin_trimmer plughost
+cmake --build build -j "$jobs" --target qualtrevin_trimmer qualtrevin_trimmer_lv2 plughost
 deb=qualtrevin-trimmer_${version}_amd64.deb
 rm -rf build/package && cpack -G DEB --config build/CPackConfig.cmake -B build/package >/dev/null
 cp "build/package/$deb" dist/
 listing=$(dpkg-deb -c "dist/$deb" | awk '{print $6}' | grep -v '/$' | sort | tr '\n' ' ')
-[[ $listing == "./usr/bin/plughost ./usr/lib/vst/qualtrevin_trimmer.so " ]] ||
+bundle=./usr/lib/lv2/qualtrevin_trimmer.lv2
+[[ $listing == "./usr/bin/plughost $bundle/manifest.ttl $bundle/qualtrevin_trimmer.so \
+$bundle/qualtrevin_trimmer.ttl ./usr/lib/vst/qualtrevin_trimmer.so " ]] ||
     { echo "package.sh: $deb holds: $listing" >&2; exit 1; }
 echo "dist/$deb: $listing(depends: $(dpkg-deb -f "dist/$deb" Depends))"
 
