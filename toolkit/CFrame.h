@@ -14,7 +14,7 @@
 
 #include "toolkit/CDropHandler.h"
 #include "toolkit/CViewContainer.h"
-#include "toolkit/platform/ToolkitBackend.h"
+#include "toolkit/platform/WindowSystem.h"
 
 #include <cstdint>
 
@@ -124,7 +124,8 @@ private:
     bool m_leaveTracking = false;
     platform::CursorHandle m_savedCursor = nullptr;
     bool m_cursorSaved = false;
-    bool m_oleInitialized = false;
+    bool m_threadUseBegun = false;
+    bool m_doubleBuffered = true;
 };
 
 } // namespace VSTGUI

@@ -4,7 +4,7 @@
 // not appear.
 #pragma once
 
-#include "toolkit/platform/ToolkitBackend.h"
+#include "toolkit/platform/Drawing2D.h"
 
 namespace VSTGUI {
 

@@ -122,7 +122,7 @@ TEST_F(Editor, ClosingThePluginWithTheEditorOpenClosesTheFrame) {
     record = nullptr;
     EXPECT_TRUE(backend->window(window).destroyed);
     EXPECT_EQ(VSTGUI::CFrame::windowClassUseCount(), 0);
-    EXPECT_EQ(backend->count("oleUninitialize"), backend->count("oleInitialize"));
+    EXPECT_EQ(backend->count("endThreadUse"), backend->count("beginThreadUse"));
 }
 
 TEST_F(Editor, KnobModeIsSharedByEveryEditor) {

@@ -46,8 +46,8 @@ protected:
 
     static std::uint32_t pixel(COffscreenContext* context, int x, int y) {
         std::uint32_t argb = 0;
-        const platform::Status status = platform::backend().getBitmapPixel(
-            context->getBitmap()->getPlatformBitmap()->handle, x, y, argb);
+        const platform::Status status =
+            toolkit_test::pixelOf(context->getBitmap()->getPlatformBitmap()->handle, x, y, argb);
         EXPECT_EQ(status, platform::kOk);
         return argb;
     }

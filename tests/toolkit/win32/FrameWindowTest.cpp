@@ -228,7 +228,7 @@ TEST_F(FrameOnNegativeScreenTest, WheelPointsLeftOfThePrimaryScreenStaySigned) {
 
 TEST_F(FrameWindowTest, TheViewUnderTheMouseIsToldWhenTheMouseLeavesTheWindow) {
     // The leave notice is asked with the record size of this build.
-    EXPECT_TRUE(platform::backend().requestMouseLeaveNotice(frame->getWindow()));
+    EXPECT_TRUE(platform::window_system::requestMouseLeaveNotice(frame->getWindow()));
     SendMessageW(window, WM_MOUSEMOVE, 0, pointWord(30, 40));
     SendMessageW(window, WM_MOUSEMOVE, 0, pointWord(31, 40));
     SendMessageW(window, WM_MOUSELEAVE, 0, 0);

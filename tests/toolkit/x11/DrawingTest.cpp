@@ -49,9 +49,9 @@ protected:
 
     static std::uint32_t pixel(COffscreenContext* context, int x, int y) {
         std::uint32_t argb = 0;
-        EXPECT_EQ(platform::backend().getBitmapPixel(
-                      context->getBitmap()->getPlatformBitmap()->handle, x, y, argb),
-                  platform::kOk);
+        EXPECT_EQ(
+            VSTGUI::x11::pixelOf(context->getBitmap()->getPlatformBitmap()->handle, x, y, argb),
+            platform::kOk);
         return argb;
     }
 
@@ -269,21 +269,21 @@ TEST_F(CairoDrawingTest, AFontTwiceAsLargeMeasuresAboutTwiceAsWide) {
 TEST_F(CairoDrawingTest, ImagesAreDecodedFromPngBytesAndNotFromModuleResources) {
     const std::string bytes = x11_test::readFile(QT_TEST_IMAGE_FILE);
     ASSERT_FALSE(bytes.empty());
-    auto& b = platform::backend();
+    namespace b = VSTGUI::platform::drawing2d;
     platform::ImageHandle image = nullptr;
-    ASSERT_EQ(b.createBitmapFromEncodedBytes(bytes.data(), static_cast<std::uint32_t>(bytes.size()),
-                                             image),
+    ASSERT_EQ(b::createBitmapFromEncodedBytes(bytes.data(),
+                                              static_cast<std::uint32_t>(bytes.size()), image),
               platform::kOk);
     std::uint32_t width = 0;
-    ASSERT_EQ(b.getImageWidth(image, width), platform::kOk);
+    ASSERT_EQ(b::getImageWidth(image, width), platform::kOk);
     EXPECT_EQ(width, 7u);
     std::uint32_t argb = 0;
-    ASSERT_EQ(b.getBitmapPixel(image, 0, 0, argb), platform::kOk);
+    ASSERT_EQ(VSTGUI::x11::pixelOf(image, 0, 0, argb), platform::kOk);
     EXPECT_EQ(argb, 0xFFFF0000u);
-    b.disposeImage(image);
+    b::disposeImage(image);
 
     const char notAnImage[] = "GIF89a and some more bytes";
-    EXPECT_NE(b.createBitmapFromEncodedBytes(notAnImage, sizeof notAnImage, image), platform::kOk);
+    EXPECT_NE(b::createBitmapFromEncodedBytes(notAnImage, sizeof notAnImage, image), platform::kOk);
 
     auto* resource = new CBitmap(CResourceDescription("TESTIMAGE"));
     EXPECT_EQ(resource->getWidth(), 0.0) << "a shared object has no resources";
@@ -328,11 +328,11 @@ TEST_F(CairoDrawingTest, ReferenceSceneMatchesTheWindowsPictureWithinTolerance) 
     // Linux has no module resources: the same PNG comes from its file.
     const std::string bytes = x11_test::readFile(QT_TEST_IMAGE_FILE);
     platform::ImageHandle decoded = nullptr;
-    ASSERT_EQ(platform::backend().createBitmapFromEncodedBytes(
+    ASSERT_EQ(VSTGUI::platform::drawing2d::createBitmapFromEncodedBytes(
                   bytes.data(), static_cast<std::uint32_t>(bytes.size()), decoded),
               platform::kOk);
     auto* image = new CBitmap(decoded);
-    platform::backend().disposeImage(decoded);
+    VSTGUI::platform::drawing2d::disposeImage(decoded);
     ASSERT_EQ(image->getWidth(), 7.0);
     image->draw(context, CCoordRect(150, 80, 185, 105));
     image->draw(context, CCoordRect(130, 80, 137, 85));
