@@ -466,18 +466,42 @@ TEST(FrameEditor, CallsReachTheEditor) {
 
 class ReleasingEditor : public VSTGUIEditorInterface {
 public:
-    explicit ReleasingEditor(RecordingBackend& backend) : m_backend(&backend) {}
+    explicit ReleasingEditor(RecordingBackend& backend, int step = 5)
+        : m_backend(&backend), m_step(step) {}
     int idles = 0;
-    // Each idle moves the pointer 5 pixels right; the third releases the button.
+    // Each idle moves the pointer `step` pixels right; the third releases the button.
     void doIdleStuff() override {
         ++idles;
-        m_backend->cursor.x += 5;
+        m_backend->cursor.x += m_step;
         if (idles == 3) m_backend->pressedNow.clear();
     }
 
 private:
     RecordingBackend* m_backend;
+    int m_step;
 };
+
+TEST(FrameEditor, WaitDragRunsTheIdleWorkUntilThePointerLeavesItsBoxOrTheButtonGoes) {
+    ScopedRecordingBackend backend;
+    auto parent = backend->makeWindow({100, 100, 500, 400});
+    for (int step : {5, 1, 0}) {
+        ReleasingEditor editor(*backend, step);
+        auto* frame = new CFrame(CCoordRect(0, 0, 300, 200), parent, &editor);
+        CDrawContext* context = frame->createDrawContext();
+        backend->cursor = {120, 120};
+        backend->pressedNow = {platform::PolledKey::leftButton};
+        // The box reaches 2 pixels left and 1 right of the start: 5 pixels leave it at the
+        // first idle, 1 pixel at the second; standing still, the third idle's release ends it.
+        EXPECT_EQ(context->waitDrag(), step != 0) << step;
+        EXPECT_EQ(editor.idles, step == 5 ? 1 : step == 1 ? 2 : 3) << step;
+        context->release();
+        frame->release();
+    }
+    auto* alone = new CDrawContext(nullptr, nullptr, nullptr);
+    backend->pressedNow = {platform::PolledKey::leftButton};
+    EXPECT_FALSE(alone->waitDrag()) << "without a frame";
+    alone->release();
+}
 
 TEST(FrameEditor, OldStyleTrackingFollowsThePointerUntilTheButtonGoes) {
     ScopedRecordingBackend backend;
@@ -501,6 +525,64 @@ TEST(FrameEditor, OldStyleTrackingFollowsThePointerUntilTheButtonGoes) {
     EXPECT_EQ(editor.idles, 3);
     context->release();
     frame->release();
+}
+
+TEST_F(FrameTest, DestructionKeepsTheModalViewsCreatorsReferenceAndDropsBothOfTheOthers) {
+    auto* modal = new JournalView("modal", CCoordRect(0, 0, 10, 10), journal);
+    ASSERT_TRUE(frame->setModalView(modal));
+    target->retain(); // the test's own, to look at afterwards
+    EXPECT_EQ(target->referenceCount(), 3);
+    frame->release();
+    frame = nullptr;
+    EXPECT_EQ(modal->referenceCount(), 1);
+    EXPECT_FALSE(modal->isAttached());
+    EXPECT_EQ(target->referenceCount(), 1);
+    EXPECT_FALSE(target->isAttached());
+    modal->release();
+    target->release();
+}
+
+TEST_F(FrameTest, InvalidationRulesOfTheFrameItself) {
+    auto* beside = new JournalView("beside", CCoordRect(110, 10, 150, 50), journal);
+    auto* apart = new JournalView("apart", CCoordRect(111, 60, 150, 80), journal);
+    frame->addView(beside);
+    frame->addView(apart);
+    target->setDirty(false);
+    beside->setDirty(false);
+    apart->setDirty(false);
+    // Marks every child that overlaps the rectangle, touching edges included.
+    frame->invalidate(CCoordRect(100, 0, 110, 60));
+    EXPECT_TRUE(target->isDirty());
+    EXPECT_TRUE(beside->isDirty());
+    EXPECT_FALSE(apart->isDirty());
+    // An invisible frame asks nothing of its window.
+    backend->clearLog();
+    frame->setVisible(false);
+    frame->invalidRect(CCoordRect(0, 0, 50, 50));
+    frame->invalid();
+    EXPECT_EQ(backend->count("invalidateRect"), 0u);
+    frame->setVisible(true);
+    frame->invalidRect(CCoordRect(0.9, 1.5, 49.9, 50));
+    EXPECT_EQ(backend->calls, (Calls{"invalidateRect(window2, 0, 1, 49, 50, erase)"}));
+}
+
+TEST_F(FrameTest, AMouseDownViewRefusingAMoveLetsTheSameMoveDoTheHoverWork) {
+    CCoordPoint down(20, 20);
+    ASSERT_EQ(frame->onMouseDown(down, kButtonLeft), kMouseHandled);
+    target->moveAnswer = kMouseNotHandled;
+    CCoordPoint move(30, 40);
+    EXPECT_EQ(frame->onMouseMoved(move, kButtonLeft), kMouseHandled);
+    EXPECT_EQ(frame->getMouseDownView(), nullptr);
+    // The up goes to nobody now; the next move is an ordinary hover move.
+    EXPECT_EQ(frame->onMouseUp(move, 0), kMouseNotHandled);
+    CCoordPoint next(35, 40);
+    frame->onMouseMoved(next, 0);
+    EXPECT_EQ(journal, (Journal{
+                           "v: down 20,20 flags=2",
+                           "v: move 30,40 flags=2",
+                           "v: entered 30,40",
+                           "v: move 35,40 flags=0",
+                       }));
 }
 
 TEST_F(FrameTest, SizeOfTheParentMappedIntoTheThirdAncestor) {
