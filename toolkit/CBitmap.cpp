@@ -12,10 +12,6 @@ namespace winsys = platform::window_system;
 
 namespace {
 
-std::int32_t trunc32(double value) {
-    return static_cast<std::int32_t>(value);
-}
-
 platform::ResourceName resourceName(const CResourceDescription& description) {
     platform::ResourceName name;
     if (description.type == CResourceDescription::kIntegerType)

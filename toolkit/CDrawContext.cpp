@@ -18,10 +18,6 @@ namespace winsys = platform::window_system;
 
 namespace {
 
-// Truncation towards zero, as every integer platform call takes its coordinates.
-std::int32_t trunc32(double value) {
-    return static_cast<std::int32_t>(value);
-}
 float toFloat(double value) {
     return static_cast<float>(value);
 }

@@ -26,10 +26,6 @@ constexpr std::int32_t kWheelDeltaPerNotch = 120;
 // Parents of a different size by more than this are not part of the plug-in's window.
 constexpr std::int32_t kMaxParentSizeDifference = 60;
 
-std::int32_t trunc32(double value) {
-    return static_cast<std::int32_t>(value);
-}
-
 bool isContainer(CView* view) {
     return view && view->notify(nullptr, kMsgCheckIfViewContainer) == 1;
 }

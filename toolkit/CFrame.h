@@ -49,7 +49,7 @@ public:
     // Pointer position relative to the window.
     virtual bool getCurrentMouseLocation(CCoordPoint& where) const;
     virtual CButtonState getCurrentMouseButtons() const;
-    // 0 restores the cursor in force before the first change; see platform::setSystemCursor.
+    // 0 restores the cursor in force before the first change; see window_system::setSystemCursor.
     virtual void setCursor(std::int32_t shape);
     virtual void setFocusView(CView* view);
     virtual CView* getFocusView() const { return m_focusView; }

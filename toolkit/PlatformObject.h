@@ -8,6 +8,11 @@
 
 namespace VSTGUI {
 
+// Truncation towards zero, as every integer platform call takes its coordinates.
+inline std::int32_t trunc32(double value) {
+    return static_cast<std::int32_t>(value);
+}
+
 template <typename Handle>
 struct PlatformObject {
     Handle handle = nullptr;
