@@ -48,6 +48,24 @@ std::string resource(const platform::ResourceName& name) {
 
 test::RecordingBackend* g_current = nullptr;
 
+// The log, scripted answers and handles of the recorder in use, for the seam's functions below.
+void log(std::string entry) {
+    test::recorder().log(std::move(entry));
+}
+platform::Status status(const std::string& operation) {
+    return test::recorder().status(operation);
+}
+template <typename Handle>
+Handle make(const std::string& kind) {
+    return test::recorder().make<Handle>(kind);
+}
+void drop(const void* handle) {
+    test::recorder().drop(handle);
+}
+std::string nameOf(const void* handle) {
+    return test::recorder().nameOf(handle);
+}
+
 } // namespace
 
 namespace VSTGUI::test {
@@ -137,255 +155,223 @@ namespace VSTGUI::platform::drawing2d {
 
 platform::Status startup(std::uintptr_t& token) {
     test::RecordingBackend& r = test::recorder();
-    r.log("startup()");
+    log("startup()");
     ++r.startups;
-    const platform::Status s = r.status("startup");
+    const platform::Status s = status("startup");
     if (s == platform::kOk) token = 0x70c;
     return s;
 }
 
 void shutdown(std::uintptr_t token) {
     test::RecordingBackend& r = test::recorder();
-    r.log("shutdown(" + hex(static_cast<std::uint32_t>(token)) + ")");
+    log("shutdown(" + hex(static_cast<std::uint32_t>(token)) + ")");
     ++r.shutdowns;
 }
 
 platform::Status createGraphicsFromDeviceContext(platform::DeviceContextHandle dc,
                                                  platform::GraphicsHandle& out) {
-    test::RecordingBackend& r = test::recorder();
-    const platform::Status s = r.status("createGraphicsFromDeviceContext");
-    if (s == platform::kOk) out = r.make<platform::GraphicsHandle>("g");
-    r.log("createGraphicsFromDeviceContext(" + r.nameOf(dc) + ") -> " + r.nameOf(out));
+    const platform::Status s = status("createGraphicsFromDeviceContext");
+    if (s == platform::kOk) out = make<platform::GraphicsHandle>("g");
+    log("createGraphicsFromDeviceContext(" + nameOf(dc) + ") -> " + nameOf(out));
     return s;
 }
 
 platform::Status createGraphicsOnImage(platform::ImageHandle image, platform::GraphicsHandle& out) {
-    test::RecordingBackend& r = test::recorder();
-    const platform::Status s = r.status("createGraphicsOnImage");
-    if (s == platform::kOk) out = r.make<platform::GraphicsHandle>("g");
-    r.log("createGraphicsOnImage(" + r.nameOf(image) + ") -> " + r.nameOf(out));
+    const platform::Status s = status("createGraphicsOnImage");
+    if (s == platform::kOk) out = make<platform::GraphicsHandle>("g");
+    log("createGraphicsOnImage(" + nameOf(image) + ") -> " + nameOf(out));
     return s;
 }
 
 platform::Status deleteGraphics(platform::GraphicsHandle graphics) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("deleteGraphics(" + r.nameOf(graphics) + ")");
-    r.drop(graphics);
-    return r.status("deleteGraphics");
+    log("deleteGraphics(" + nameOf(graphics) + ")");
+    drop(graphics);
+    return status("deleteGraphics");
 }
 
 platform::Status setInterpolationMode(platform::GraphicsHandle graphics, std::int32_t mode) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("setInterpolationMode(" + r.nameOf(graphics) + ", " + num(mode) + ")");
-    return r.status("setInterpolationMode");
+    log("setInterpolationMode(" + nameOf(graphics) + ", " + num(mode) + ")");
+    return status("setInterpolationMode");
 }
 
 platform::Status setPageUnit(platform::GraphicsHandle graphics, std::int32_t unit) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("setPageUnit(" + r.nameOf(graphics) + ", " + num(unit) + ")");
-    return r.status("setPageUnit");
+    log("setPageUnit(" + nameOf(graphics) + ", " + num(unit) + ")");
+    return status("setPageUnit");
 }
 
 platform::Status setPixelOffsetMode(platform::GraphicsHandle graphics, std::int32_t mode) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("setPixelOffsetMode(" + r.nameOf(graphics) + ", " + num(mode) + ")");
-    return r.status("setPixelOffsetMode");
+    log("setPixelOffsetMode(" + nameOf(graphics) + ", " + num(mode) + ")");
+    return status("setPixelOffsetMode");
 }
 
 platform::Status setSmoothingMode(platform::GraphicsHandle graphics, std::int32_t mode) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("setSmoothingMode(" + r.nameOf(graphics) + ", " + num(mode) + ")");
-    return r.status("setSmoothingMode");
+    log("setSmoothingMode(" + nameOf(graphics) + ", " + num(mode) + ")");
+    return status("setSmoothingMode");
 }
 
 platform::Status setTextRenderingHint(platform::GraphicsHandle graphics, std::int32_t hint) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("setTextRenderingHint(" + r.nameOf(graphics) + ", " + num(hint) + ")");
-    return r.status("setTextRenderingHint");
+    log("setTextRenderingHint(" + nameOf(graphics) + ", " + num(hint) + ")");
+    return status("setTextRenderingHint");
 }
 
 platform::Status setClipRectI(platform::GraphicsHandle graphics, std::int32_t x, std::int32_t y,
                               std::int32_t width, std::int32_t height, std::int32_t combineMode) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("setClipRectI(" + r.nameOf(graphics) + ", " + num(x) + ", " + num(y) + ", " + num(width) +
-          ", " + num(height) + ", " + num(combineMode) + ")");
-    return r.status("setClipRectI");
+    log("setClipRectI(" + nameOf(graphics) + ", " + num(x) + ", " + num(y) + ", " + num(width) +
+        ", " + num(height) + ", " + num(combineMode) + ")");
+    return status("setClipRectI");
 }
 
 platform::Status getDpiY(platform::GraphicsHandle graphics, float& dpiOut) {
     test::RecordingBackend& r = test::recorder();
-    r.log("getDpiY(" + r.nameOf(graphics) + ")");
-    const platform::Status s = r.status("getDpiY");
+    log("getDpiY(" + nameOf(graphics) + ")");
+    const platform::Status s = status("getDpiY");
     if (s == platform::kOk) dpiOut = r.dpi;
     return s;
 }
 
 platform::Status createPen(std::uint32_t argb, float width, std::int32_t unit,
                            platform::PenHandle& out) {
-    test::RecordingBackend& r = test::recorder();
-    const platform::Status s = r.status("createPen");
-    if (s == platform::kOk) out = r.make<platform::PenHandle>("pen");
-    r.log("createPen(" + hex(argb) + ", " + num(width) + ", " + num(unit) + ") -> " +
-          r.nameOf(out));
+    const platform::Status s = status("createPen");
+    if (s == platform::kOk) out = make<platform::PenHandle>("pen");
+    log("createPen(" + hex(argb) + ", " + num(width) + ", " + num(unit) + ") -> " + nameOf(out));
     return s;
 }
 
 platform::Status setPenColor(platform::PenHandle pen, std::uint32_t argb) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("setPenColor(" + r.nameOf(pen) + ", " + hex(argb) + ")");
-    return r.status("setPenColor");
+    log("setPenColor(" + nameOf(pen) + ", " + hex(argb) + ")");
+    return status("setPenColor");
 }
 
 platform::Status setPenWidth(platform::PenHandle pen, float width) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("setPenWidth(" + r.nameOf(pen) + ", " + num(width) + ")");
-    return r.status("setPenWidth");
+    log("setPenWidth(" + nameOf(pen) + ", " + num(width) + ")");
+    return status("setPenWidth");
 }
 
 platform::Status setPenDashStyle(platform::PenHandle pen, std::int32_t dashStyle) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("setPenDashStyle(" + r.nameOf(pen) + ", " + num(dashStyle) + ")");
-    return r.status("setPenDashStyle");
+    log("setPenDashStyle(" + nameOf(pen) + ", " + num(dashStyle) + ")");
+    return status("setPenDashStyle");
 }
 
 platform::Status deletePen(platform::PenHandle pen) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("deletePen(" + r.nameOf(pen) + ")");
-    r.drop(pen);
-    return r.status("deletePen");
+    log("deletePen(" + nameOf(pen) + ")");
+    drop(pen);
+    return status("deletePen");
 }
 
 platform::Status createSolidFill(std::uint32_t argb, platform::BrushHandle& out) {
-    test::RecordingBackend& r = test::recorder();
-    const platform::Status s = r.status("createSolidFill");
-    if (s == platform::kOk) out = r.make<platform::BrushHandle>("brush");
-    r.log("createSolidFill(" + hex(argb) + ") -> " + r.nameOf(out));
+    const platform::Status s = status("createSolidFill");
+    if (s == platform::kOk) out = make<platform::BrushHandle>("brush");
+    log("createSolidFill(" + hex(argb) + ") -> " + nameOf(out));
     return s;
 }
 
 platform::Status setSolidFillColor(platform::BrushHandle brush, std::uint32_t argb) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("setSolidFillColor(" + r.nameOf(brush) + ", " + hex(argb) + ")");
-    return r.status("setSolidFillColor");
+    log("setSolidFillColor(" + nameOf(brush) + ", " + hex(argb) + ")");
+    return status("setSolidFillColor");
 }
 
 platform::Status deleteBrush(platform::BrushHandle brush) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("deleteBrush(" + r.nameOf(brush) + ")");
-    r.drop(brush);
-    return r.status("deleteBrush");
+    log("deleteBrush(" + nameOf(brush) + ")");
+    drop(brush);
+    return status("deleteBrush");
 }
 
 platform::Status drawLineI(platform::GraphicsHandle graphics, platform::PenHandle pen,
                            std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("drawLineI(" + r.nameOf(graphics) + ", " + r.nameOf(pen) + ", " + num(x1) + ", " +
-          num(y1) + ", " + num(x2) + ", " + num(y2) + ")");
-    return r.status("drawLineI");
+    log("drawLineI(" + nameOf(graphics) + ", " + nameOf(pen) + ", " + num(x1) + ", " + num(y1) +
+        ", " + num(x2) + ", " + num(y2) + ")");
+    return status("drawLineI");
 }
 
 platform::Status drawRectangle(platform::GraphicsHandle graphics, platform::PenHandle pen, float x,
                                float y, float width, float height) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("drawRectangle(" + r.nameOf(graphics) + ", " + r.nameOf(pen) + ", " + num(x) + ", " +
-          num(y) + ", " + num(width) + ", " + num(height) + ")");
-    return r.status("drawRectangle");
+    log("drawRectangle(" + nameOf(graphics) + ", " + nameOf(pen) + ", " + num(x) + ", " + num(y) +
+        ", " + num(width) + ", " + num(height) + ")");
+    return status("drawRectangle");
 }
 
 platform::Status fillRectangle(platform::GraphicsHandle graphics, platform::BrushHandle brush,
                                float x, float y, float width, float height) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("fillRectangle(" + r.nameOf(graphics) + ", " + r.nameOf(brush) + ", " + num(x) + ", " +
-          num(y) + ", " + num(width) + ", " + num(height) + ")");
-    return r.status("fillRectangle");
+    log("fillRectangle(" + nameOf(graphics) + ", " + nameOf(brush) + ", " + num(x) + ", " + num(y) +
+        ", " + num(width) + ", " + num(height) + ")");
+    return status("fillRectangle");
 }
 
 platform::Status drawEllipseI(platform::GraphicsHandle graphics, platform::PenHandle pen,
                               std::int32_t x, std::int32_t y, std::int32_t width,
                               std::int32_t height) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("drawEllipseI(" + r.nameOf(graphics) + ", " + r.nameOf(pen) + ", " + num(x) + ", " +
-          num(y) + ", " + num(width) + ", " + num(height) + ")");
-    return r.status("drawEllipseI");
+    log("drawEllipseI(" + nameOf(graphics) + ", " + nameOf(pen) + ", " + num(x) + ", " + num(y) +
+        ", " + num(width) + ", " + num(height) + ")");
+    return status("drawEllipseI");
 }
 
 platform::Status fillEllipseI(platform::GraphicsHandle graphics, platform::BrushHandle brush,
                               std::int32_t x, std::int32_t y, std::int32_t width,
                               std::int32_t height) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("fillEllipseI(" + r.nameOf(graphics) + ", " + r.nameOf(brush) + ", " + num(x) + ", " +
-          num(y) + ", " + num(width) + ", " + num(height) + ")");
-    return r.status("fillEllipseI");
+    log("fillEllipseI(" + nameOf(graphics) + ", " + nameOf(brush) + ", " + num(x) + ", " + num(y) +
+        ", " + num(width) + ", " + num(height) + ")");
+    return status("fillEllipseI");
 }
 
 platform::Status createPath(std::int32_t fillMode, platform::PathHandle& out) {
-    test::RecordingBackend& r = test::recorder();
-    const platform::Status s = r.status("createPath");
-    if (s == platform::kOk) out = r.make<platform::PathHandle>("path");
-    r.log("createPath(" + num(fillMode) + ") -> " + r.nameOf(out));
+    const platform::Status s = status("createPath");
+    if (s == platform::kOk) out = make<platform::PathHandle>("path");
+    log("createPath(" + num(fillMode) + ") -> " + nameOf(out));
     return s;
 }
 
 platform::Status addPathArc(platform::PathHandle path, float x, float y, float width, float height,
                             float startAngle, float sweepAngle) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("addPathArc(" + r.nameOf(path) + ", " + num(x) + ", " + num(y) + ", " + num(width) +
-          ", " + num(height) + ", " + num(startAngle) + ", " + num(sweepAngle) + ")");
-    return r.status("addPathArc");
+    log("addPathArc(" + nameOf(path) + ", " + num(x) + ", " + num(y) + ", " + num(width) + ", " +
+        num(height) + ", " + num(startAngle) + ", " + num(sweepAngle) + ")");
+    return status("addPathArc");
 }
 
 platform::Status drawPath(platform::GraphicsHandle graphics, platform::PenHandle pen,
                           platform::PathHandle path) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("drawPath(" + r.nameOf(graphics) + ", " + r.nameOf(pen) + ", " + r.nameOf(path) + ")");
-    return r.status("drawPath");
+    log("drawPath(" + nameOf(graphics) + ", " + nameOf(pen) + ", " + nameOf(path) + ")");
+    return status("drawPath");
 }
 
 platform::Status fillPath(platform::GraphicsHandle graphics, platform::BrushHandle brush,
                           platform::PathHandle path) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("fillPath(" + r.nameOf(graphics) + ", " + r.nameOf(brush) + ", " + r.nameOf(path) + ")");
-    return r.status("fillPath");
+    log("fillPath(" + nameOf(graphics) + ", " + nameOf(brush) + ", " + nameOf(path) + ")");
+    return status("fillPath");
 }
 
 platform::Status deletePath(platform::PathHandle path) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("deletePath(" + r.nameOf(path) + ")");
-    r.drop(path);
-    return r.status("deletePath");
+    log("deletePath(" + nameOf(path) + ")");
+    drop(path);
+    return status("deletePath");
 }
 
 platform::Status drawLines(platform::GraphicsHandle graphics, platform::PenHandle pen,
                            const platform::PointF* p, std::int32_t count) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("drawLines(" + r.nameOf(graphics) + ", " + r.nameOf(pen) + ", " + points(p, count) + ")");
-    return r.status("drawLines");
+    log("drawLines(" + nameOf(graphics) + ", " + nameOf(pen) + ", " + points(p, count) + ")");
+    return status("drawLines");
 }
 
 platform::Status drawPolygon(platform::GraphicsHandle graphics, platform::PenHandle pen,
                              const platform::PointF* p, std::int32_t count) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("drawPolygon(" + r.nameOf(graphics) + ", " + r.nameOf(pen) + ", " + points(p, count) +
-          ")");
-    return r.status("drawPolygon");
+    log("drawPolygon(" + nameOf(graphics) + ", " + nameOf(pen) + ", " + points(p, count) + ")");
+    return status("drawPolygon");
 }
 
 platform::Status fillPolygon(platform::GraphicsHandle graphics, platform::BrushHandle brush,
                              const platform::PointF* p, std::int32_t count, std::int32_t fillMode) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("fillPolygon(" + r.nameOf(graphics) + ", " + r.nameOf(brush) + ", " + points(p, count) +
-          ", " + num(fillMode) + ")");
-    return r.status("fillPolygon");
+    log("fillPolygon(" + nameOf(graphics) + ", " + nameOf(brush) + ", " + points(p, count) + ", " +
+        num(fillMode) + ")");
+    return status("fillPolygon");
 }
 
 platform::Status measureString(platform::GraphicsHandle graphics, const char16_t* text,
                                std::int32_t length, platform::FontHandle font,
                                const platform::RectF& layout, platform::RectF& boundingBox) {
     test::RecordingBackend& r = test::recorder();
-    r.log("measureString(" + r.nameOf(graphics) + ", \"" + narrow(text) + "\", " + num(length) +
-          ", " + r.nameOf(font) + ", " + num(layout.x) + ", " + num(layout.y) + ", " +
-          num(layout.width) + ", " + num(layout.height) + ")");
-    platform::Status s = r.status("measureString");
+    log("measureString(" + nameOf(graphics) + ", \"" + narrow(text) + "\", " + num(length) + ", " +
+        nameOf(font) + ", " + num(layout.x) + ", " + num(layout.y) + ", " + num(layout.width) +
+        ", " + num(layout.height) + ")");
+    platform::Status s = status("measureString");
     if (!font && s == platform::kOk) s = platform::kInvalidParameter;
     if (s == platform::kOk) boundingBox = platform::RectF{layout.x, layout.y, r.measuredWidth, 10};
     return s;
@@ -394,51 +380,47 @@ platform::Status measureString(platform::GraphicsHandle graphics, const char16_t
 platform::Status drawString(platform::GraphicsHandle graphics, const char16_t* text,
                             std::int32_t length, platform::FontHandle font,
                             const platform::RectF& layout, platform::BrushHandle brush) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("drawString(" + r.nameOf(graphics) + ", \"" + narrow(text) + "\", " + num(length) + ", " +
-          r.nameOf(font) + ", " + num(layout.x) + ", " + num(layout.y) + ", " + num(layout.width) +
-          ", " + num(layout.height) + ", " + r.nameOf(brush) + ")");
-    return r.status("drawString");
+    log("drawString(" + nameOf(graphics) + ", \"" + narrow(text) + "\", " + num(length) + ", " +
+        nameOf(font) + ", " + num(layout.x) + ", " + num(layout.y) + ", " + num(layout.width) +
+        ", " + num(layout.height) + ", " + nameOf(brush) + ")");
+    return status("drawString");
 }
 
 platform::Status createFontFamily(const char16_t* name, platform::FontFamilyHandle& out) {
     test::RecordingBackend& r = test::recorder();
-    platform::Status s = r.status("createFontFamily");
+    platform::Status s = status("createFontFamily");
     if (s == platform::kOk && r.installedFamilies.count(name ? std::u16string(name) : u"") == 0)
         s = 14; // FontFamilyNotFound
-    if (s == platform::kOk) out = r.make<platform::FontFamilyHandle>("family");
-    r.log("createFontFamily(\"" + narrow(name) + "\") -> " + r.nameOf(out));
+    if (s == platform::kOk) out = make<platform::FontFamilyHandle>("family");
+    log("createFontFamily(\"" + narrow(name) + "\") -> " + nameOf(out));
     return s;
 }
 
 platform::Status deleteFontFamily(platform::FontFamilyHandle family) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("deleteFontFamily(" + r.nameOf(family) + ")");
-    r.drop(family);
-    return r.status("deleteFontFamily");
+    log("deleteFontFamily(" + nameOf(family) + ")");
+    drop(family);
+    return status("deleteFontFamily");
 }
 
 platform::Status createFont(platform::FontFamilyHandle family, float size, std::int32_t style,
                             std::int32_t unit, platform::FontHandle& out) {
-    test::RecordingBackend& r = test::recorder();
-    const platform::Status s = r.status("createFont");
-    if (s == platform::kOk) out = r.make<platform::FontHandle>("font");
-    r.log("createFont(" + r.nameOf(family) + ", " + num(size) + ", " + num(style) + ", " +
-          num(unit) + ") -> " + r.nameOf(out));
+    const platform::Status s = status("createFont");
+    if (s == platform::kOk) out = make<platform::FontHandle>("font");
+    log("createFont(" + nameOf(family) + ", " + num(size) + ", " + num(style) + ", " + num(unit) +
+        ") -> " + nameOf(out));
     return s;
 }
 
 platform::Status deleteFont(platform::FontHandle font) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("deleteFont(" + r.nameOf(font) + ")");
-    r.drop(font);
-    return r.status("deleteFont");
+    log("deleteFont(" + nameOf(font) + ")");
+    drop(font);
+    return status("deleteFont");
 }
 
 platform::Status getFontHeightGivenDpi(platform::FontHandle font, float dpiIn, float& height) {
     test::RecordingBackend& r = test::recorder();
-    r.log("getFontHeightGivenDpi(" + r.nameOf(font) + ", " + num(dpiIn) + ")");
-    platform::Status s = r.status("getFontHeightGivenDpi");
+    log("getFontHeightGivenDpi(" + nameOf(font) + ", " + num(dpiIn) + ")");
+    platform::Status s = status("getFontHeightGivenDpi");
     if (!font && s == platform::kOk) s = platform::kInvalidParameter;
     if (s == platform::kOk) height = r.fontHeight;
     return s;
@@ -448,23 +430,23 @@ platform::Status createBitmapFromScan0(std::int32_t width, std::int32_t height, 
                                        std::int32_t pixelFormat, void* pixels,
                                        platform::ImageHandle& out) {
     test::RecordingBackend& r = test::recorder();
-    platform::Status s = r.status("createBitmapFromScan0");
+    platform::Status s = status("createBitmapFromScan0");
     if (s == platform::kOk && (width <= 0 || height <= 0)) s = platform::kInvalidParameter;
     if (s == platform::kOk) {
-        out = r.make<platform::ImageHandle>("image");
+        out = make<platform::ImageHandle>("image");
         r.imageSizes[reinterpret_cast<std::uintptr_t>(out)] = {static_cast<std::uint32_t>(width),
                                                                static_cast<std::uint32_t>(height)};
     }
-    r.log("createBitmapFromScan0(" + num(width) + ", " + num(height) + ", " + num(stride) + ", " +
-          hex(static_cast<std::uint32_t>(pixelFormat)) + ", " + (pixels ? "pixels" : "none") +
-          ") -> " + r.nameOf(out));
+    log("createBitmapFromScan0(" + num(width) + ", " + num(height) + ", " + num(stride) + ", " +
+        hex(static_cast<std::uint32_t>(pixelFormat)) + ", " + (pixels ? "pixels" : "none") +
+        ") -> " + nameOf(out));
     return s;
 }
 
 platform::Status createBitmapFromEncodedBytes(const void* data, std::uint32_t size,
                                               platform::ImageHandle& out) {
     test::RecordingBackend& r = test::recorder();
-    platform::Status s = r.status("createBitmapFromEncodedBytes");
+    platform::Status s = status("createBitmapFromEncodedBytes");
     // The "encoding" of the tests: two 32-bit little-endian numbers, width then height.
     std::uint32_t w = 0;
     std::uint32_t h = 0;
@@ -475,31 +457,30 @@ platform::Status createBitmapFromEncodedBytes(const void* data, std::uint32_t si
         s = 2;
     }
     if (s == platform::kOk) {
-        out = r.make<platform::ImageHandle>("image");
+        out = make<platform::ImageHandle>("image");
         r.imageSizes[reinterpret_cast<std::uintptr_t>(out)] = {w, h};
     }
-    r.log("createBitmapFromEncodedBytes(" + num(size) + ") -> " + r.nameOf(out));
+    log("createBitmapFromEncodedBytes(" + num(size) + ") -> " + nameOf(out));
     return s;
 }
 
 platform::Status createBitmapFromModuleResource(const platform::ResourceName& name,
                                                 platform::ImageHandle& out) {
     test::RecordingBackend& r = test::recorder();
-    platform::Status s = r.status("createBitmapFromModuleResource");
+    platform::Status s = status("createBitmapFromModuleResource");
     const auto it = name.name ? r.resourceImages.find(name.name) : r.resourceImages.end();
     if (s == platform::kOk && it == r.resourceImages.end()) s = 2;
     if (s == platform::kOk) {
-        out = r.make<platform::ImageHandle>("image");
+        out = make<platform::ImageHandle>("image");
         r.imageSizes[reinterpret_cast<std::uintptr_t>(out)] = it->second;
     }
-    r.log("createBitmapFromModuleResource(" + resource(name) + ") -> " + r.nameOf(out));
+    log("createBitmapFromModuleResource(" + resource(name) + ") -> " + nameOf(out));
     return s;
 }
 
 platform::Status createBitmapFromDeviceBitmap(platform::DeviceBitmapHandle bitmap,
                                               platform::ImageHandle& out) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("createBitmapFromDeviceBitmap(" + r.nameOf(bitmap) + ")");
+    log("createBitmapFromDeviceBitmap(" + nameOf(bitmap) + ")");
     (void)out;
     return platform::kNotImplemented;
 }
@@ -508,36 +489,36 @@ platform::Status cloneBitmapAreaI(std::int32_t x, std::int32_t y, std::int32_t w
                                   std::int32_t height, std::int32_t pixelFormat,
                                   platform::ImageHandle source, platform::ImageHandle& out) {
     test::RecordingBackend& r = test::recorder();
-    platform::Status s = r.status("cloneBitmapAreaI");
+    platform::Status s = status("cloneBitmapAreaI");
     if (s == platform::kOk && (!source || width <= 0 || height <= 0))
         s = platform::kInvalidParameter;
     if (s == platform::kOk) {
-        out = r.make<platform::ImageHandle>("image");
+        out = make<platform::ImageHandle>("image");
         r.imageSizes[reinterpret_cast<std::uintptr_t>(out)] = {static_cast<std::uint32_t>(width),
                                                                static_cast<std::uint32_t>(height)};
     }
-    r.log("cloneBitmapAreaI(" + num(x) + ", " + num(y) + ", " + num(width) + ", " + num(height) +
-          ", " + hex(static_cast<std::uint32_t>(pixelFormat)) + ", " + r.nameOf(source) + ") -> " +
-          r.nameOf(out));
+    log("cloneBitmapAreaI(" + num(x) + ", " + num(y) + ", " + num(width) + ", " + num(height) +
+        ", " + hex(static_cast<std::uint32_t>(pixelFormat)) + ", " + nameOf(source) + ") -> " +
+        nameOf(out));
     return s;
 }
 
 platform::Status getImageWidth(platform::ImageHandle image, std::uint32_t& width) {
     test::RecordingBackend& r = test::recorder();
-    r.log("getImageWidth(" + r.nameOf(image) + ")");
+    log("getImageWidth(" + nameOf(image) + ")");
     const auto it = r.imageSizes.find(reinterpret_cast<std::uintptr_t>(image));
     if (it == r.imageSizes.end()) return platform::kInvalidParameter;
     width = it->second.first;
-    return r.status("getImageWidth");
+    return status("getImageWidth");
 }
 
 platform::Status getImageHeight(platform::ImageHandle image, std::uint32_t& height) {
     test::RecordingBackend& r = test::recorder();
-    r.log("getImageHeight(" + r.nameOf(image) + ")");
+    log("getImageHeight(" + nameOf(image) + ")");
     const auto it = r.imageSizes.find(reinterpret_cast<std::uintptr_t>(image));
     if (it == r.imageSizes.end()) return platform::kInvalidParameter;
     height = it->second.second;
-    return r.status("getImageHeight");
+    return status("getImageHeight");
 }
 
 platform::Status drawImageRectRectI(platform::GraphicsHandle graphics, platform::ImageHandle image,
@@ -545,54 +526,48 @@ platform::Status drawImageRectRectI(platform::GraphicsHandle graphics, platform:
                                     std::int32_t dstHeight, std::int32_t srcX, std::int32_t srcY,
                                     std::int32_t srcWidth, std::int32_t srcHeight,
                                     platform::ImageAttributesHandle attributes) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("drawImageRectRectI(" + r.nameOf(graphics) + ", " + r.nameOf(image) + ", " + num(dstX) +
-          ", " + num(dstY) + ", " + num(dstWidth) + ", " + num(dstHeight) + ", " + num(srcX) +
-          ", " + num(srcY) + ", " + num(srcWidth) + ", " + num(srcHeight) + ", " +
-          r.nameOf(attributes) + ")");
-    return r.status("drawImageRectRectI");
+    log("drawImageRectRectI(" + nameOf(graphics) + ", " + nameOf(image) + ", " + num(dstX) + ", " +
+        num(dstY) + ", " + num(dstWidth) + ", " + num(dstHeight) + ", " + num(srcX) + ", " +
+        num(srcY) + ", " + num(srcWidth) + ", " + num(srcHeight) + ", " + nameOf(attributes) + ")");
+    return status("drawImageRectRectI");
 }
 
 platform::Status disposeImage(platform::ImageHandle image) {
     test::RecordingBackend& r = test::recorder();
-    r.log("disposeImage(" + r.nameOf(image) + ")");
-    r.drop(image);
+    log("disposeImage(" + nameOf(image) + ")");
+    drop(image);
     r.imageSizes.erase(reinterpret_cast<std::uintptr_t>(image));
-    return r.status("disposeImage");
+    return status("disposeImage");
 }
 
 platform::Status createImageAttributes(platform::ImageAttributesHandle& out) {
-    test::RecordingBackend& r = test::recorder();
-    const platform::Status s = r.status("createImageAttributes");
-    if (s == platform::kOk) out = r.make<platform::ImageAttributesHandle>("attributes");
-    r.log("createImageAttributes() -> " + r.nameOf(out));
+    const platform::Status s = status("createImageAttributes");
+    if (s == platform::kOk) out = make<platform::ImageAttributesHandle>("attributes");
+    log("createImageAttributes() -> " + nameOf(out));
     return s;
 }
 
 platform::Status setImageAttributesColorMatrix(platform::ImageAttributesHandle attributes,
                                                std::int32_t adjustType, bool enabled,
                                                const float* matrix, std::int32_t flags) {
-    test::RecordingBackend& r = test::recorder();
     std::string m;
     for (int i = 0; i < 25; ++i) {
         if (i) m += ' ';
         m += num(matrix[i]);
     }
-    r.log("setImageAttributesColorMatrix(" + r.nameOf(attributes) + ", " + num(adjustType) + ", " +
-          (enabled ? "on" : "off") + ", [" + m + "], " + num(flags) + ")");
-    return r.status("setImageAttributesColorMatrix");
+    log("setImageAttributesColorMatrix(" + nameOf(attributes) + ", " + num(adjustType) + ", " +
+        (enabled ? "on" : "off") + ", [" + m + "], " + num(flags) + ")");
+    return status("setImageAttributesColorMatrix");
 }
 
 platform::Status disposeImageAttributes(platform::ImageAttributesHandle attributes) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("disposeImageAttributes(" + r.nameOf(attributes) + ")");
-    r.drop(attributes);
-    return r.status("disposeImageAttributes");
+    log("disposeImageAttributes(" + nameOf(attributes) + ")");
+    drop(attributes);
+    return status("disposeImageAttributes");
 }
 
 void deleteDeviceBitmap(platform::DeviceBitmapHandle bitmap) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("deleteDeviceBitmap(" + r.nameOf(bitmap) + ")");
+    log("deleteDeviceBitmap(" + nameOf(bitmap) + ")");
 }
 
 } // namespace VSTGUI::platform::drawing2d
@@ -603,7 +578,7 @@ namespace VSTGUI::platform::window_system {
 
 bool findDataResource(const platform::ResourceName& name, platform::ResourceBytes& out) {
     test::RecordingBackend& r = test::recorder();
-    r.log("findDataResource(" + resource(name) + ")");
+    log("findDataResource(" + resource(name) + ")");
     if (!name.name) return false;
     const auto it = r.dataResources.find(name.name);
     if (it == r.dataResources.end()) return false;
@@ -613,21 +588,19 @@ bool findDataResource(const platform::ResourceName& name, platform::ResourceByte
 }
 
 platform::DeviceContextHandle getWindowDeviceContext(platform::WindowHandle window) {
-    test::RecordingBackend& r = test::recorder();
-    auto dc = r.make<platform::DeviceContextHandle>("dc");
-    r.log("getWindowDeviceContext(" + r.nameOf(window) + ") -> " + r.nameOf(dc));
+    auto dc = make<platform::DeviceContextHandle>("dc");
+    log("getWindowDeviceContext(" + nameOf(window) + ") -> " + nameOf(dc));
     return dc;
 }
 
 void releaseWindowDeviceContext(platform::WindowHandle window, platform::DeviceContextHandle dc) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("releaseWindowDeviceContext(" + r.nameOf(window) + ", " + r.nameOf(dc) + ")");
-    r.drop(dc);
+    log("releaseWindowDeviceContext(" + nameOf(window) + ", " + nameOf(dc) + ")");
+    drop(dc);
 }
 
 bool registerFrameWindowClass() {
     test::RecordingBackend& r = test::recorder();
-    r.log("registerFrameWindowClass()");
+    log("registerFrameWindowClass()");
     ++r.classRegistrations;
     r.classRegistered = true;
     return true;
@@ -635,7 +608,7 @@ bool registerFrameWindowClass() {
 
 void unregisterFrameWindowClass() {
     test::RecordingBackend& r = test::recorder();
-    r.log("unregisterFrameWindowClass()");
+    log("unregisterFrameWindowClass()");
     ++r.classUnregistrations;
     r.classRegistered = false;
 }
@@ -650,20 +623,20 @@ platform::WindowHandle createFrameWindow(platform::WindowHandle parent, std::int
     auto handle = r.makeWindow(rect, parent);
     r.window(handle).sink = sink;
     r.lastCreatedWindow = handle;
-    r.log("createFrameWindow(" + r.nameOf(parent) + ", " + num(width) + ", " + num(height) +
-          ") -> " + r.nameOf(handle));
+    log("createFrameWindow(" + nameOf(parent) + ", " + num(width) + ", " + num(height) + ") -> " +
+        nameOf(handle));
     return handle;
 }
 
 void clearWindowUserData(platform::WindowHandle handle) {
     test::RecordingBackend& r = test::recorder();
-    r.log("clearWindowUserData(" + r.nameOf(handle) + ")");
+    log("clearWindowUserData(" + nameOf(handle) + ")");
     if (r.hasWindow(handle)) r.window(handle).sink = nullptr;
 }
 
 void destroyWindow(platform::WindowHandle handle) {
     test::RecordingBackend& r = test::recorder();
-    r.log("destroyWindow(" + r.nameOf(handle) + ")");
+    log("destroyWindow(" + nameOf(handle) + ")");
     if (!r.hasWindow(handle)) return;
     // As the system does: the window gets its destroy message before it goes.
     platform::WindowMessage message;
@@ -673,28 +646,25 @@ void destroyWindow(platform::WindowHandle handle) {
 }
 
 void invalidateRect(platform::WindowHandle handle, const platform::RectI& rect, bool erase) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("invalidateRect(" + r.nameOf(handle) + ", " + num(rect.left) + ", " + num(rect.top) +
-          ", " + num(rect.right) + ", " + num(rect.bottom) + ", " + (erase ? "erase" : "keep") +
-          ")");
+    log("invalidateRect(" + nameOf(handle) + ", " + num(rect.left) + ", " + num(rect.top) + ", " +
+        num(rect.right) + ", " + num(rect.bottom) + ", " + (erase ? "erase" : "keep") + ")");
 }
 
 void setCapture(platform::WindowHandle handle) {
     test::RecordingBackend& r = test::recorder();
-    r.log("setCapture(" + r.nameOf(handle) + ")");
+    log("setCapture(" + nameOf(handle) + ")");
     r.capture = handle;
 }
 
 void releaseCapture() {
     test::RecordingBackend& r = test::recorder();
-    r.log("releaseCapture()");
+    log("releaseCapture()");
     r.capture = nullptr;
 }
 
 bool requestMouseLeaveNotice(platform::WindowHandle handle) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("requestMouseLeaveNotice(" + r.nameOf(handle) + ")");
-    return r.status("requestMouseLeaveNotice") == platform::kOk;
+    log("requestMouseLeaveNotice(" + nameOf(handle) + ")");
+    return status("requestMouseLeaveNotice") == platform::kOk;
 }
 
 platform::WindowHandle getParent(platform::WindowHandle handle) {
@@ -714,8 +684,7 @@ bool getWindowRect(platform::WindowHandle handle, platform::RectI& rect) {
 
 void mapWindowPoints(platform::WindowHandle from, platform::WindowHandle to, platform::PointI* p,
                      std::int32_t count) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("mapWindowPoints(" + r.nameOf(from) + ", " + r.nameOf(to) + ")");
+    log("mapWindowPoints(" + nameOf(from) + ", " + nameOf(to) + ")");
     platform::RectI fromRect;
     platform::RectI toRect;
     getWindowRect(from, fromRect);
@@ -728,20 +697,19 @@ void mapWindowPoints(platform::WindowHandle from, platform::WindowHandle to, pla
 
 platform::CursorHandle getCursor() {
     test::RecordingBackend& r = test::recorder();
-    r.log("getCursor()");
+    log("getCursor()");
     return r.currentCursor;
 }
 
 void setCursor(platform::CursorHandle handle) {
     test::RecordingBackend& r = test::recorder();
-    r.log("setCursor(" + hex(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(handle))) +
-          ")");
+    log("setCursor(" + hex(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(handle))) +
+        ")");
     r.currentCursor = handle;
 }
 
 void setSystemCursor(std::int32_t shape) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("setSystemCursor(" + num(shape) + ")");
+    log("setSystemCursor(" + num(shape) + ")");
 }
 
 bool getCursorPosition(platform::PointI& point) {
@@ -791,13 +759,13 @@ bool takeLeftButtonDownMessage() {
     test::RecordingBackend& r = test::recorder();
     if (r.pendingLeftDowns <= 0) return false;
     --r.pendingLeftDowns;
-    r.log("takeLeftButtonDownMessage()");
+    log("takeLeftButtonDownMessage()");
     return true;
 }
 
 bool registerDropTarget(platform::WindowHandle handle, platform::DropEvents* events) {
     test::RecordingBackend& r = test::recorder();
-    r.log("registerDropTarget(" + r.nameOf(handle) + ")");
+    log("registerDropTarget(" + nameOf(handle) + ")");
     if (!r.hasWindow(handle)) return false;
     r.window(handle).dropRegistered = true;
     r.window(handle).dropEvents = events;
@@ -806,7 +774,7 @@ bool registerDropTarget(platform::WindowHandle handle, platform::DropEvents* eve
 
 void revokeDropTarget(platform::WindowHandle handle) {
     test::RecordingBackend& r = test::recorder();
-    r.log("revokeDropTarget(" + r.nameOf(handle) + ")");
+    log("revokeDropTarget(" + nameOf(handle) + ")");
     if (!r.hasWindow(handle)) return;
     r.window(handle).dropRegistered = false;
     r.window(handle).dropEvents = nullptr;
@@ -814,12 +782,12 @@ void revokeDropTarget(platform::WindowHandle handle) {
 
 bool beginThreadUse() {
     test::RecordingBackend& r = test::recorder();
-    r.log("beginThreadUse()");
+    log("beginThreadUse()");
     return r.threadUseBegins;
 }
 
 void endThreadUse() {
-    test::recorder().log("endThreadUse()");
+    log("endThreadUse()");
 }
 
 bool areWindowsDoubleBuffered() {
@@ -828,7 +796,7 @@ bool areWindowsDoubleBuffered() {
 
 bool resizeFrameWindow(platform::WindowHandle handle, std::int32_t width, std::int32_t height) {
     test::RecordingBackend& r = test::recorder();
-    r.log("resizeFrameWindow(" + r.nameOf(handle) + ", " + num(width) + ", " + num(height) + ")");
+    log("resizeFrameWindow(" + nameOf(handle) + ", " + num(width) + ", " + num(height) + ")");
     if (r.hasWindow(handle)) {
         platform::RectI& rect = r.window(handle).rect;
         rect.right = rect.left + width;
@@ -843,20 +811,19 @@ bool hasTitleBar(platform::WindowHandle handle) {
 }
 
 void handlePendingEvents() {
-    test::recorder().log("handlePendingEvents()");
+    log("handlePendingEvents()");
 }
 
 void paintPendingUpdate(platform::WindowHandle handle) {
-    test::RecordingBackend& r = test::recorder();
-    r.log("paintPendingUpdate(" + r.nameOf(handle) + ")");
+    log("paintPendingUpdate(" + nameOf(handle) + ")");
 }
 
 void handleOnePendingPaint() {
-    test::recorder().log("handleOnePendingPaint()");
+    log("handleOnePendingPaint()");
 }
 
 void sleep(std::uint32_t milliseconds) {
-    test::recorder().log("sleep(" + num(milliseconds) + ")");
+    log("sleep(" + num(milliseconds) + ")");
 }
 
 } // namespace VSTGUI::platform::window_system
