@@ -131,6 +131,7 @@ TEST_F(ViewTreeTest, BackgroundBitmapsAreDrawnByTheViewAndBehindTheContainersChi
     frame->addView(box);
     auto* context = new CDrawContext(nullptr, nullptr, backend->makeWindow({0, 0, 10, 10}));
     const std::string g = backend->nameOf(context->getGraphics()->handle);
+    // NOLINTNEXTLINE(clang-analyzer-cplusplus.NewDelete): the views hold the bitmap
     const std::string image = backend->nameOf(bitmap->getPlatformBitmap()->handle);
     backend->clearLog();
     frame->drawRect(context, CCoordRect(0, 0, 200, 200));

@@ -20,6 +20,6 @@ VSTGUI::CBitmap* loadTestImage();
 
 // What the back end does with the reference scene once it is drawn: the Windows library's
 // picture of it is the reference other back ends are compared with.
-void checkReferenceScene(VSTGUI::COffscreenContext* scene);
+void checkReferenceScene(VSTGUI::COffscreenContext* context);
 
 } // namespace drawing_cases

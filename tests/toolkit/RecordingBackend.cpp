@@ -628,32 +628,32 @@ platform::WindowHandle createFrameWindow(platform::WindowHandle parent, std::int
     return handle;
 }
 
-void clearWindowUserData(platform::WindowHandle handle) {
+void clearWindowUserData(platform::WindowHandle window) {
     test::RecordingBackend& r = test::recorder();
-    log("clearWindowUserData(" + nameOf(handle) + ")");
-    if (r.hasWindow(handle)) r.window(handle).sink = nullptr;
+    log("clearWindowUserData(" + nameOf(window) + ")");
+    if (r.hasWindow(window)) r.window(window).sink = nullptr;
 }
 
-void destroyWindow(platform::WindowHandle handle) {
+void destroyWindow(platform::WindowHandle window) {
     test::RecordingBackend& r = test::recorder();
-    log("destroyWindow(" + nameOf(handle) + ")");
-    if (!r.hasWindow(handle)) return;
+    log("destroyWindow(" + nameOf(window) + ")");
+    if (!r.hasWindow(window)) return;
     // As the system does: the window gets its destroy message before it goes.
     platform::WindowMessage message;
     message.kind = platform::MessageKind::destroy;
-    r.send(handle, message);
-    r.window(handle).destroyed = true;
+    r.send(window, message);
+    r.window(window).destroyed = true;
 }
 
-void invalidateRect(platform::WindowHandle handle, const platform::RectI& rect, bool erase) {
-    log("invalidateRect(" + nameOf(handle) + ", " + num(rect.left) + ", " + num(rect.top) + ", " +
+void invalidateRect(platform::WindowHandle window, const platform::RectI& rect, bool erase) {
+    log("invalidateRect(" + nameOf(window) + ", " + num(rect.left) + ", " + num(rect.top) + ", " +
         num(rect.right) + ", " + num(rect.bottom) + ", " + (erase ? "erase" : "keep") + ")");
 }
 
-void setCapture(platform::WindowHandle handle) {
+void setCapture(platform::WindowHandle window) {
     test::RecordingBackend& r = test::recorder();
-    log("setCapture(" + nameOf(handle) + ")");
-    r.capture = handle;
+    log("setCapture(" + nameOf(window) + ")");
+    r.capture = window;
 }
 
 void releaseCapture() {
@@ -662,23 +662,23 @@ void releaseCapture() {
     r.capture = nullptr;
 }
 
-bool requestMouseLeaveNotice(platform::WindowHandle handle) {
-    log("requestMouseLeaveNotice(" + nameOf(handle) + ")");
+bool requestMouseLeaveNotice(platform::WindowHandle window) {
+    log("requestMouseLeaveNotice(" + nameOf(window) + ")");
     return status("requestMouseLeaveNotice") == platform::kOk;
 }
 
-platform::WindowHandle getParent(platform::WindowHandle handle) {
+platform::WindowHandle getParent(platform::WindowHandle window) {
     test::RecordingBackend& r = test::recorder();
-    return r.hasWindow(handle) ? r.window(handle).parent : nullptr;
+    return r.hasWindow(window) ? r.window(window).parent : nullptr;
 }
 
-bool getWindowRect(platform::WindowHandle handle, platform::RectI& rect) {
+bool getWindowRect(platform::WindowHandle window, platform::RectI& rect) {
     test::RecordingBackend& r = test::recorder();
-    if (!r.hasWindow(handle)) {
+    if (!r.hasWindow(window)) {
         rect = platform::RectI();
         return false;
     }
-    rect = r.window(handle).rect;
+    rect = r.window(window).rect;
     return true;
 }
 
@@ -701,11 +701,11 @@ platform::CursorHandle getCursor() {
     return r.currentCursor;
 }
 
-void setCursor(platform::CursorHandle handle) {
+void setCursor(platform::CursorHandle cursor) {
     test::RecordingBackend& r = test::recorder();
-    log("setCursor(" + hex(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(handle))) +
+    log("setCursor(" + hex(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(cursor))) +
         ")");
-    r.currentCursor = handle;
+    r.currentCursor = cursor;
 }
 
 void setSystemCursor(std::int32_t shape) {
@@ -763,21 +763,21 @@ bool takeLeftButtonDownMessage() {
     return true;
 }
 
-bool registerDropTarget(platform::WindowHandle handle, platform::DropEvents* events) {
+bool registerDropTarget(platform::WindowHandle window, platform::DropEvents* events) {
     test::RecordingBackend& r = test::recorder();
-    log("registerDropTarget(" + nameOf(handle) + ")");
-    if (!r.hasWindow(handle)) return false;
-    r.window(handle).dropRegistered = true;
-    r.window(handle).dropEvents = events;
+    log("registerDropTarget(" + nameOf(window) + ")");
+    if (!r.hasWindow(window)) return false;
+    r.window(window).dropRegistered = true;
+    r.window(window).dropEvents = events;
     return true;
 }
 
-void revokeDropTarget(platform::WindowHandle handle) {
+void revokeDropTarget(platform::WindowHandle window) {
     test::RecordingBackend& r = test::recorder();
-    log("revokeDropTarget(" + nameOf(handle) + ")");
-    if (!r.hasWindow(handle)) return;
-    r.window(handle).dropRegistered = false;
-    r.window(handle).dropEvents = nullptr;
+    log("revokeDropTarget(" + nameOf(window) + ")");
+    if (!r.hasWindow(window)) return;
+    r.window(window).dropRegistered = false;
+    r.window(window).dropEvents = nullptr;
 }
 
 bool beginThreadUse() {
@@ -794,28 +794,28 @@ bool areWindowsDoubleBuffered() {
     return test::recorder().doubleBuffered;
 }
 
-bool resizeFrameWindow(platform::WindowHandle handle, std::int32_t width, std::int32_t height) {
+bool resizeFrameWindow(platform::WindowHandle window, std::int32_t width, std::int32_t height) {
     test::RecordingBackend& r = test::recorder();
-    log("resizeFrameWindow(" + nameOf(handle) + ", " + num(width) + ", " + num(height) + ")");
-    if (r.hasWindow(handle)) {
-        platform::RectI& rect = r.window(handle).rect;
+    log("resizeFrameWindow(" + nameOf(window) + ", " + num(width) + ", " + num(height) + ")");
+    if (r.hasWindow(window)) {
+        platform::RectI& rect = r.window(window).rect;
         rect.right = rect.left + width;
         rect.bottom = rect.top + height;
     }
     return r.resizeAccepted;
 }
 
-bool hasTitleBar(platform::WindowHandle handle) {
+bool hasTitleBar(platform::WindowHandle window) {
     test::RecordingBackend& r = test::recorder();
-    return r.hasWindow(handle) && r.window(handle).titleBar;
+    return r.hasWindow(window) && r.window(window).titleBar;
 }
 
 void handlePendingEvents() {
     log("handlePendingEvents()");
 }
 
-void paintPendingUpdate(platform::WindowHandle handle) {
-    log("paintPendingUpdate(" + nameOf(handle) + ")");
+void paintPendingUpdate(platform::WindowHandle window) {
+    log("paintPendingUpdate(" + nameOf(window) + ")");
 }
 
 void handleOnePendingPaint() {

@@ -57,8 +57,8 @@ void checkReferenceScene(COffscreenContext* context) {
         int differing = 0;
         for (int y = top; y < bottom; ++y)
             for (int x = left; x < right; ++x)
-                if (windows.argb[static_cast<std::size_t>(y * 200 + x)] !=
-                    ours.argb[static_cast<std::size_t>(y * 200 + x)])
+                if (windows.argb[static_cast<std::size_t>(y) * 200 + static_cast<std::size_t>(x)] !=
+                    ours.argb[static_cast<std::size_t>(y) * 200 + static_cast<std::size_t>(x)])
                     ++differing;
         return differing;
     };
