@@ -9,8 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
+#include <bit>
+#include <cstdint>
 #include <limits>
+#include <type_traits>
 #include <vector>
 
 namespace testhost {
@@ -20,7 +22,8 @@ constexpr int kChannels = 8;
 
 template <class Sample>
 bool sameBits(Sample a, Sample b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
+    using Bits = std::conditional_t<sizeof(Sample) == 4, std::uint32_t, std::uint64_t>;
+    return std::bit_cast<Bits>(a) == std::bit_cast<Bits>(b);
 }
 
 // Samples of guard before and after every buffer: more than a cache line in either precision.
@@ -51,6 +54,7 @@ void callGuarded(Sample* const* inputs, Sample* const* outputs, int frames, Entr
     const auto length = static_cast<std::size_t>(std::max(frames, 0));
     std::vector<Sample*> buffers;   // the caller's, each once
     std::vector<std::size_t> slots; // of inputs 0 to 7, then of outputs 0 to 7
+    slots.reserve(2 * kChannels);
     for (int k = 0; k < 2 * kChannels; ++k) {
         Sample* buffer = k < kChannels ? inputs[k] : outputs[k - kChannels];
         const auto slot = static_cast<std::size_t>(
@@ -64,13 +68,14 @@ void callGuarded(Sample* const* inputs, Sample* const* outputs, int frames, Entr
     for (std::size_t s = 0; s < buffers.size(); ++s)
         std::copy_n(buffers[s], length, block.data() + kGuard + s * stride);
     std::vector<Sample*> copies;
+    copies.reserve(slots.size());
     for (std::size_t slot : slots)
         copies.push_back(block.data() + kGuard + slot * stride);
     const std::vector<Sample> before = block;
     entry(copies.data(), copies.data() + kChannels);
     expectOnlyOutputsWritten(before, block, copies.data() + kChannels, frames);
     for (int c = 0; c < kChannels; ++c)
-        std::copy_n(copies[static_cast<std::size_t>(kChannels + c)], length, outputs[c]);
+        std::copy_n(copies[kChannels + c], length, outputs[c]);
 }
 
 // The host record's processing entry of the samples' precision, called on guarded copies.
