@@ -183,7 +183,6 @@ namespace {
 // An effect that passes its eight channels through and notes which loop took each chunk.
 class TLoopProbe final : public TTarvo {
 public:
-    static constexpr bool kIndependentFrames = true;
     TLoopProbe() { m_channelCount = kChannels; }
     void OnSample() override {
         for (int c = 0; c < kChannels; ++c)
