@@ -206,8 +206,7 @@ void runBatch(const ProcessOptions& options) {
                 files.size(), files.size() - failed, failed, seconds, jobs, jobs == 1 ? "" : "s",
                 seconds > 0 ? static_cast<double>(files.size()) / seconds : 0.0);
     if (json) {
-        const std::string text = batchJson(options, files, seconds, jobs);
-        json->writeBytes(reinterpret_cast<const unsigned char*>(text.data()), text.size());
+        json->writeText(batchJson(options, files, seconds, jobs));
         json->commit();
     }
     if (failed > 0)

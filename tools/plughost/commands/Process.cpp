@@ -229,36 +229,38 @@ std::vector<DelayFollower> startChain(std::vector<Stage>& chain, const ProcessOp
 // ---------------------------------------------------------------------------------------------
 // Finish: what the output holds that was not asked for, and the files
 
-std::string countsPerChannel(const std::vector<std::int64_t>& counts, const char* what) {
+// "3 samples in channel 1, 2 in channel 4"; empty when every count is 0.
+std::string samplesPerChannel(const std::vector<std::int64_t>& counts) {
     std::string text;
     for (std::size_t c = 0; c < counts.size(); ++c) {
         if (counts[c] == 0) continue;
-        text += (text.empty() ? "" : ", ") + std::to_string(counts[c]) +
-                (text.empty()
-                     ? (counts[c] == 1 ? " " + std::string(what) : " " + std::string(what) + "s")
-                     : "") +
-                " in channel " + std::to_string(c + 1);
+        const char* unit = !text.empty() ? "" : counts[c] == 1 ? " sample" : " samples";
+        text += (text.empty() ? "" : ", ") + std::to_string(counts[c]) + unit + " in channel " +
+                std::to_string(c + 1);
     }
     return text;
 }
 
 void warnAboutOutput(const RunRecord& run, RunNotes& notes) {
-    const std::string clipped = countsPerChannel(run.result.clipped, "sample");
+    const std::string clipped = samplesPerChannel(run.result.clipped);
     if (!clipped.empty())
         notes.warn("clipped " + clipped + ": " + run.format.description +
                    " holds nothing above 0 dBFS (lower the level or write a float file)");
-    const std::string nonFinite = countsPerChannel(run.result.nonFinite, "sample");
+    const std::string nonFinite = samplesPerChannel(run.result.nonFinite);
     if (!nonFinite.empty())
         notes.warn("the plug-in gave NaN or infinite output: " + nonFinite +
                    (run.format.integer() ? ", written as 0" : ""));
     for (const DelayChange& change : run.result.delayChanges)
-        notes.warn("plug-in " + quote(run.chain[change.stage].options.plugin) +
-                   " changed its delay from " + std::to_string(change.from) + " to " +
-                   std::to_string(change.to) + " frames during the run, at input frame " +
-                   std::to_string(change.frame) + "; the output follows it from there" +
-                   (change.silenced > 0 ? ", with " + std::to_string(change.silenced) +
-                                              " frames of silence where the plug-in skipped input"
-                                        : ""));
+        notes.warn(
+            "plug-in " +
+            (run.chain.size() > 1 ? std::to_string(change.stage + 1) + " of the chain, " : "") +
+            quote(run.chain[change.stage].options.plugin) + ", changed its delay from " +
+            std::to_string(change.from) + " to " + std::to_string(change.to) +
+            " frames during the run, at input frame " + std::to_string(change.frame) +
+            "; the output follows it from there" +
+            (change.silenced > 0 ? ", with " + std::to_string(change.silenced) +
+                                       " frames of silence where the plug-in skipped input"
+                                 : ""));
     const AudioReader& reader = *run.input.reader;
     const std::int64_t fileFrames = run.input.fileFrames(run.result);
     const std::int64_t announced = std::max(reader.frames(), reader.announcedFrames());
@@ -367,8 +369,7 @@ void processOne(const ProcessOptions& options) {
     warnAboutOutput(run, notes);
     saveStates(chain, stateFiles, notes);
     if (jsonFile) {
-        const std::string text = processJson(run);
-        jsonFile->writeBytes(reinterpret_cast<const unsigned char*>(text.data()), text.size());
+        jsonFile->writeText(processJson(run));
     }
     writer.finish();
     for (const auto& file : stateFiles)

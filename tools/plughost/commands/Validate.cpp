@@ -36,8 +36,7 @@ void runValidate(const ValidateOptions& options) {
                 passed, outcomes.size(), warned, failed, skipped);
     std::fflush(stdout);
     if (json) {
-        const std::string text = validate::jsonReport(options, outcomes);
-        json->writeBytes(reinterpret_cast<const unsigned char*>(text.data()), text.size());
+        json->writeText(validate::jsonReport(options, outcomes));
         json->commit();
     }
     if (failed > 0)

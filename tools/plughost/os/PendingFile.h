@@ -36,6 +36,9 @@ public:
 
     // Appends to the temporary file; throws Failure.
     void writeBytes(const unsigned char* data, std::size_t size);
+    void writeText(const std::string& text) {
+        writeBytes(reinterpret_cast<const unsigned char*>(text.data()), text.size());
+    }
     // Overwrites bytes already written (a header completed at the end); throws Failure.
     void writeBytesAt(std::uint64_t offset, const unsigned char* data, std::size_t size);
 

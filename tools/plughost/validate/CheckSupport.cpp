@@ -29,6 +29,21 @@ std::unique_ptr<Plugin> openInstance(const PluginLibrary& library, double sample
     return plugin;
 }
 
+namespace {
+
+// The path of the check's plug-in, with the check's stage said first.
+const std::string& loading(CheckContext& context) {
+    context.out.stage("loading the library");
+    return context.plugin;
+}
+
+} // namespace
+
+CheckedPlugin::CheckedPlugin(CheckContext& context, double sampleRate, VstInt32 maxBlockSize)
+    : m_library(loading(context)),
+      m_instance((context.out.stage("creating and opening the plug-in"),
+                  openInstance(m_library, sampleRate, maxBlockSize))) {}
+
 WrittenText writtenText(Plugin& plugin, VstInt32 opcode, VstInt32 index) {
     static std::array<unsigned char, 4096> area;
     WrittenText result;

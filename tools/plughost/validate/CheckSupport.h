@@ -29,6 +29,21 @@ std::string number(double value);
 std::unique_ptr<Plugin> openInstance(const PluginLibrary& library, double sampleRate = 44100.0,
                                      VstInt32 maxBlockSize = 512);
 
+// The plug-in a check judges: its library, loaded in the check's process, and one instance of
+// it (openInstance()). Throws Failure.
+class CheckedPlugin {
+public:
+    explicit CheckedPlugin(CheckContext& context, double sampleRate = 44100.0,
+                           VstInt32 maxBlockSize = 512);
+    Plugin& operator*() const { return *m_instance; }
+    Plugin* operator->() const { return m_instance.get(); }
+    const PluginLibrary& library() const { return m_library; }
+
+private:
+    const PluginLibrary m_library;
+    const std::unique_ptr<Plugin> m_instance;
+};
+
 // How far a plug-in wrote a text into a buffer filled with guard bytes.
 struct WrittenText {
     std::size_t written = 0; // bytes changed, counted from the buffer's start

@@ -109,6 +109,16 @@ TEST(ParameterSetting, DisplaySearchLandsInTheMiddleOfTheMatchingSetting) {
 TEST(ParameterSetting, DisplaySearchRejectsValuesItCannotShow) {
     FakeParameters stepped(-12, 12, 0.1, "%.2f");
     EXPECT_THROW(normalisedForDisplay(stepped, 0, 13.0), Failure);
+    // A word it never shows is refused with the range of numbers it does show.
+    FakeParameters suffixed(0, 100, 0, "%.1f ms");
+    try {
+        normalisedForWord(suffixed, 0, "fast");
+        ADD_FAILURE() << "no error";
+    } catch (const UsageError& error) {
+        EXPECT_TRUE(std::string(error.what()).find("(it shows numbers from 0 to 100 ms)") !=
+                    std::string::npos)
+            << error.what();
+    }
     FakeParameters words(0, 1, 1, "mode %.0f");
     EXPECT_THROW(normalisedForDisplay(words, 0, 1.0), Failure);
 }

@@ -75,15 +75,13 @@ bool editorRound(Findings& out, Plugin& plugin, int round) {
 
 void checkEditor(CheckContext& context) {
     Findings& out = context.out;
-    out.stage("creating and opening the plug-in");
-    const PluginLibrary library(context.plugin);
-    const std::unique_ptr<Plugin> instance = openInstance(library);
-    if (!instance->hasEditor()) {
+    const CheckedPlugin checked(context);
+    if (!checked->hasEditor()) {
         out.skip("the plug-in has no editor");
         return;
     }
     for (int round = 1; round <= 2; ++round)
-        if (!editorRound(out, *instance, round)) return;
+        if (!editorRound(out, *checked, round)) return;
 }
 
 } // namespace plughost::validate

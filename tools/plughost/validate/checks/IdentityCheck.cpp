@@ -77,11 +77,8 @@ std::string askCanDo(Findings& out, Plugin& plugin) {
 
 void checkIdentity(CheckContext& context) {
     Findings& out = context.out;
-    out.stage("loading the library");
-    const PluginLibrary library(context.plugin);
-    out.stage("creating and opening the plug-in");
-    const std::unique_ptr<Plugin> instance = openInstance(library);
-    Plugin& plugin = *instance;
+    const CheckedPlugin checked(context);
+    Plugin& plugin = *checked;
     const AEffect& record = plugin.record();
     checkRecord(out, record);
 

@@ -110,10 +110,8 @@ void checkIndicesOutOfRange(Findings& out, Plugin& plugin, VstInt32 count) {
 
 void checkParameters(CheckContext& context) {
     Findings& out = context.out;
-    out.stage("creating and opening the plug-in");
-    const PluginLibrary library(context.plugin);
-    const std::unique_ptr<Plugin> instance = openInstance(library);
-    Plugin& plugin = *instance;
+    const CheckedPlugin checked(context);
+    Plugin& plugin = *checked;
     const VstInt32 count = std::min(plugin.parameterCount(), kMaxSweptParameters);
     const int steps = context.level >= kTopLevel ? 101 : 11;
     for (VstInt32 i = 0; i < count; ++i) {

@@ -122,10 +122,8 @@ void checkProcessing(CheckContext& context) {
     for (int block : blocks)
         blockSum += block;
 
-    out.stage("creating and opening the plug-in");
-    const PluginLibrary library(context.plugin);
-    const std::unique_ptr<Plugin> instance = openInstance(library, rates.front(), largest);
-    Plugin& plugin = *instance;
+    const CheckedPlugin checked(context, rates.front(), largest);
+    Plugin& plugin = *checked;
     ProcessingTally tally;
     for (const double rate : rates) {
         out.stage("changing the sample rate to " + number(rate) + " Hz");
@@ -138,8 +136,8 @@ void checkProcessing(CheckContext& context) {
         }
     }
     if (full) {
-        compareInPlace<float>(out, library);
-        if (plugin.canDoubleReplacing()) compareInPlace<double>(out, library);
+        compareInPlace<float>(out, checked.library());
+        if (plugin.canDoubleReplacing()) compareInPlace<double>(out, checked.library());
     }
     if (tally.subnormal > 0)
         out.warn("subnormal output: " + std::to_string(tally.subnormal) + " samples, first with " +

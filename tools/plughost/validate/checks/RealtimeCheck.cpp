@@ -24,11 +24,9 @@ void checkRealtime(CheckContext& context) {
         out.skip("allocations cannot be counted in this build of plughost");
         return;
     }
-    out.stage("creating and opening the plug-in");
-    const PluginLibrary library(context.plugin);
     constexpr int kBlock = 512;
-    const std::unique_ptr<Plugin> instance = openInstance(library, 44100.0, kBlock);
-    Plugin& plugin = *instance;
+    const CheckedPlugin checked(context, 44100.0, kBlock);
+    Plugin& plugin = *checked;
     const VstInt32 count = std::min(plugin.parameterCount(), kMaxSweptParameters);
     ChannelBuffers<float> in(plugin.inputs(), kBlock), outBuffers(plugin.outputs(), kBlock);
     ChannelBuffers<double> din(plugin.inputs(), kBlock), dout(plugin.outputs(), kBlock);

@@ -129,10 +129,8 @@ void restoreDamaged(Findings& out, Plugin& plugin, VstInt32 count, const std::st
 
 void checkState(CheckContext& context) {
     Findings& out = context.out;
-    out.stage("creating and opening the plug-in");
-    const PluginLibrary library(context.plugin);
-    const std::unique_ptr<Plugin> instance = openInstance(library);
-    Plugin& plugin = *instance;
+    const CheckedPlugin checked(context);
+    Plugin& plugin = *checked;
     if (!plugin.programsAreChunks()) {
         out.skip("the plug-in keeps no state chunk (effFlagsProgramChunks is not set)");
         return;

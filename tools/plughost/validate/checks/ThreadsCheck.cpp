@@ -10,11 +10,9 @@ namespace plughost::validate {
 
 void checkThreads(CheckContext& context) {
     Findings& out = context.out;
-    out.stage("creating and opening the plug-in");
-    const PluginLibrary library(context.plugin);
     constexpr int kBlock = 512;
-    const std::unique_ptr<Plugin> instance = openInstance(library, 44100.0, kBlock);
-    Plugin& plugin = *instance;
+    const CheckedPlugin checked(context, 44100.0, kBlock);
+    Plugin& plugin = *checked;
     const VstInt32 count = std::min(plugin.parameterCount(), kMaxSweptParameters);
     const double phase = std::max(context.seconds, 0.2) / 2.0;
 
