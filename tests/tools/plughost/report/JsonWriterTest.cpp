@@ -33,5 +33,27 @@ TEST(JsonWriter, NestsEscapesAndWritesNullForWhatJsonCannotHold) {
                            "}\n");
 }
 
+// Texts are written as valid UTF-8 whatever a plug-in gave: UTF-8 stays as it is, anything
+// else is read as Latin-1 ("\xB5s" is "µs" there); carriage returns and DEL are escaped.
+TEST(JsonWriter, WritesValidUtf8AndOneLineContainers) {
+    for (const auto& [text, written] : {
+             std::pair{"10 \xC2\xB5s, 90\xC2\xB0", "\"10 \xC2\xB5s, 90\xC2\xB0\""},
+             std::pair{"10 \xB5s, 90\xB0", "\"10 \xC2\xB5s, 90\xC2\xB0\""},
+             std::pair{"\xE0\x80\x80 overlong", "\"\xC3\xA0\xC2\x80\xC2\x80 overlong\""},
+             std::pair{"\xED\xA0\x80 surrogate", "\"\xC3\xAD\xC2\xA0\xC2\x80 surrogate\""},
+             std::pair{"line\r\n\x7F", "\"line\\r\\n\\u007f\""}}) {
+        EXPECT_EQ(jsonString(text), written) << text;
+        EXPECT_TRUE(isUtf8(jsonString(text))) << text;
+    }
+    JsonWriter json;
+    json.beginArray();
+    json.beginObject(JsonWriter::Layout::OneLine);
+    json.key("a").value(1).key("b").beginArray().value("x").endArray();
+    json.endObject();
+    json.raw("{\n  \"c\": 2\n}\n");
+    json.endArray();
+    EXPECT_EQ(json.text(), "[\n  {\"a\": 1, \"b\": [\"x\"]},\n  {\n    \"c\": 2\n  }\n]\n");
+}
+
 } // namespace
 } // namespace plughost

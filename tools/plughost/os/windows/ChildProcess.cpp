@@ -131,7 +131,11 @@ std::unique_ptr<RunningChild> startChild(const ChildRun& run, std::string& reaso
 
 std::function<void(const std::string&)> takeStandardOutputForReport() {
     std::fflush(stdout);
-    const HANDLE report = GetStdHandle(STD_OUTPUT_HANDLE);
+    // A handle of its own: the C runtime closes the one behind its descriptor 1 when that is
+    // pointed at standard error.
+    HANDLE report = nullptr;
+    DuplicateHandle(GetCurrentProcess(), GetStdHandle(STD_OUTPUT_HANDLE), GetCurrentProcess(),
+                    &report, 0, FALSE, DUPLICATE_SAME_ACCESS);
     SetStdHandle(STD_OUTPUT_HANDLE, GetStdHandle(STD_ERROR_HANDLE));
     _dup2(_fileno(stderr), _fileno(stdout));
     return [report](const std::string& text) {
