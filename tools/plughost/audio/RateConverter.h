@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The sample-rate converter plughost uses, from a library: libsoxr where the build found it
-// (RateConverter_soxr.cpp), else none (RateConverter_none.cpp), chosen by CMake. Resampler
+// (RateConverterSoxr.cpp), else none (RateConverterNone.cpp), chosen by CMake. Resampler
 // (Resampler.h) builds the stream with an exact length on top of it.
 #pragma once
 

@@ -6,9 +6,7 @@
 #include "Commands.h"
 
 #include "OutputFiles.h"
-
 #include "audio/AudioFile.h"
-#include "core/Failure.h"
 #include "os/ChildProcess.h"
 #include "os/FilePatterns.h"
 #include "os/PendingFile.h"

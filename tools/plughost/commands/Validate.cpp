@@ -3,6 +3,7 @@
 // check and a summary, and the JSON report on request.
 #include "Commands.h"
 
+#include "OutputFiles.h"
 #include "os/PendingFile.h"
 #include "validate/Checks.h"
 #include "validate/Validate.h"
@@ -19,6 +20,7 @@ void runValidate(const ValidateOptions& options) {
                          "plughost validate --help");
     if (options.childReport) return validate::runCheckHere(options);
     // An unwritable report is refused before the checks take their time.
+    checkOutputsAreOwn({{options.jsonFile, "--json"}}, {options.plugin});
     std::optional<PendingFile> json;
     if (!options.jsonFile.empty()) json.emplace(options.jsonFile);
     std::printf("plughost validate %s, level %d\n", quote(options.plugin).c_str(), options.level);
