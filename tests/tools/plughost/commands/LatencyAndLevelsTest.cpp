@@ -163,6 +163,23 @@ TEST_F(Lookahead, IntegerOutputReportsClippingAndShowsWhatWasWritten) {
     EXPECT_NEAR(readAudio(output).peak(0), 8.0 * std::pow(10.0, -12.0 / 20.0), 1e-4);
 }
 
+// A plug-in whose output is NaN (it divides by the level of silence): counted per channel in a
+// warning, which --strict makes fail the run, and written as 0 into integer output.
+TEST(HonestOutput, NonFiniteSamplesAreAWarningAndIntegerFilesHoldZero) {
+    ScratchFolder folder;
+    writeAudio(folder.path("in.wav"), silence(2, kRate, 1000));
+    const RunResult run =
+        runPlughost({"process", BROKEN_NonFiniteOutput, "-i", folder.path("in.wav"), "-o",
+                     folder.path("out.flac"), "--strict"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(contains(run.err, "plughost: warning: the plug-in gave NaN or infinite output: "
+                                  "1000 samples in channel 1, 1000 in channel 2, written as 0\n"))
+        << run.err;
+    const Audio out = readAudio(folder.path("out.flac"));
+    ASSERT_EQ(out.frames, 1000);
+    EXPECT_EQ(out.peak(0) + out.peak(1), 0.0);
+}
+
 TEST_F(Lookahead, TruncatedWavIsProcessedAsFarAsItGoesWithAWarning) {
     runPlughostOk({"gen", "-o", input, "--channels", "2", "--seconds", "2"});
     const std::vector<unsigned char> whole = readBytes(input);
