@@ -277,6 +277,7 @@ void warnAboutOutput(const RunRecord& run, RunNotes& notes) {
 std::vector<std::unique_ptr<PendingFile>> startStateFiles(const std::vector<Stage>& chain,
                                                           bool force) {
     std::vector<std::unique_ptr<PendingFile>> files;
+    files.reserve(chain.size());
     for (const Stage& stage : chain)
         files.push_back(stage.options.stateOut.empty()
                             ? nullptr
@@ -344,6 +345,7 @@ void processOne(const ProcessOptions& options) {
 
     std::vector<DelayFollower> delays = startChain(chain, options, notes);
     std::vector<Plugin*> plugins;
+    plugins.reserve(chain.size());
     for (const Stage& stage : chain)
         plugins.push_back(stage.plugin.get());
     const LoopSettings settings =

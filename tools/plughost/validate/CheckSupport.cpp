@@ -82,6 +82,7 @@ std::string judgeText(Findings& out, const std::string& what, const WrittenText&
 
 std::vector<float> readParameters(Plugin& plugin, VstInt32 count) {
     std::vector<float> values;
+    values.reserve(static_cast<std::size_t>(std::max(count, 0)));
     for (VstInt32 i = 0; i < count; ++i)
         values.push_back(plugin.parameter(i));
     return values;

@@ -7,6 +7,7 @@
 //           its window to 300 x 150 (audioMasterSizeWindow) and gives that size from then on
 #include "host/VstInterface.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -62,7 +63,7 @@ VstIntPtr dispatcher(AEffect* effect, VstInt32 opcode, VstInt32, VstIntPtr, void
         plugin->open = false;
         return 1;
     case effGetEffectName:
-        std::strcpy(static_cast<char*>(ptr), "plughost sizing editor");
+        std::snprintf(static_cast<char*>(ptr), 32, "plughost sizing editor");
         return 1;
     default:
         return 0;

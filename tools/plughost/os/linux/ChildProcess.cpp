@@ -114,6 +114,7 @@ std::unique_ptr<RunningChild> startChild(const ChildRun& run, std::string& reaso
     std::vector<std::string> arguments{kSelf};
     arguments.insert(arguments.end(), run.arguments.begin(), run.arguments.end());
     std::vector<char*> argv;
+    argv.reserve(arguments.size() + 1);
     for (std::string& argument : arguments)
         argv.push_back(argument.data());
     argv.push_back(nullptr);

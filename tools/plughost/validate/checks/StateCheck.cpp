@@ -82,7 +82,8 @@ damagedChunks(const std::vector<unsigned char>& good, std::mt19937& random) {
     std::uniform_int_distribution<int> byte(0, 255);
     std::vector<std::pair<std::string, std::vector<unsigned char>>> damaged;
     damaged.emplace_back("the first half of the chunk",
-                         std::vector<unsigned char>(good.begin(), good.begin() + good.size() / 2));
+                         std::vector<unsigned char>(
+                             good.begin(), good.begin() + static_cast<long>(good.size() / 2)));
     damaged.emplace_back("the chunk without its last byte",
                          std::vector<unsigned char>(good.begin(), good.end() - 1));
     damaged.emplace_back("a 1-byte chunk", std::vector<unsigned char>(1, good.front()));
