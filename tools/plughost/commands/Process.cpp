@@ -251,16 +251,16 @@ void warnAboutOutput(const RunRecord& run, RunNotes& notes) {
         notes.warn("the plug-in gave NaN or infinite output: " + nonFinite +
                    (run.format.integer() ? ", written as 0" : ""));
     for (const DelayChange& change : run.result.delayChanges)
-        notes.warn(
-            "plug-in " +
-            (run.chain.size() > 1 ? std::to_string(change.stage + 1) + " of the chain, " : "") +
-            quote(run.chain[change.stage].options.plugin) + ", changed its delay from " +
-            std::to_string(change.from) + " to " + std::to_string(change.to) +
-            " frames during the run, at input frame " + std::to_string(change.frame) +
-            "; the output follows it from there" +
-            (change.silenced > 0 ? ", with " + std::to_string(change.silenced) +
-                                       " frames of silence where the plug-in skipped input"
-                                 : ""));
+        notes.warn("plug-in " + quote(run.chain[change.stage].options.plugin) +
+                   (run.chain.size() > 1
+                        ? " (" + std::to_string(change.stage + 1) + " of the chain)"
+                        : "") +
+                   " changed its delay from " + std::to_string(change.from) + " to " +
+                   std::to_string(change.to) + " frames during the run, at input frame " +
+                   std::to_string(change.frame) + "; the output follows it from there" +
+                   (change.silenced > 0 ? ", with " + std::to_string(change.silenced) +
+                                              " frames of silence where the plug-in skipped input"
+                                        : ""));
     const AudioReader& reader = *run.input.reader;
     const std::int64_t fileFrames = run.input.fileFrames(run.result);
     const std::int64_t announced = std::max(reader.frames(), reader.announcedFrames());
