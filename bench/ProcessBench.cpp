@@ -18,6 +18,9 @@
 #include "runtime/TarvoValues.h"
 
 #include <benchmark/benchmark.h>
+#ifdef QT_LV2_LIBRARY
+#include <lv2/core/lv2.h>
+#endif
 
 #include <atomic>
 #include <cmath>
@@ -27,6 +30,8 @@
 #include <limits>
 #include <utility>
 #include <vector>
+
+#include <time.h>
 
 namespace {
 
@@ -411,6 +416,127 @@ void BM_PlainFloatSubnormal(benchmark::State& state) {
     plain<float>(state, plainLoopLikeThePlugin<float>(), true);
 }
 
+#ifdef QT_LV2_LIBRARY
+// ---- the LV2 library's run beside the VST 2.4 library's processReplacing --------------------
+// Both over one set of buffers, 512 frames, separate or in place, with the same four settings
+// (the LV2 levels in dB).
+
+struct Lv2Plugin {
+    const LV2_Descriptor* descriptor = nullptr;
+    LV2_Handle handle = nullptr;
+    float levels[4] = {-6.0f, 0.0f, 2.4f, 9.6f};
+};
+
+// One loaded LV2 trimmer for the whole run, activated; stops the run when there is none.
+Lv2Plugin& lv2Trimmer() {
+    static hostkit::DynamicLibrary library;
+    static Lv2Plugin plugin;
+    if (plugin.handle != nullptr) return plugin;
+    std::string error;
+    if (!library.open(QT_LV2_LIBRARY, error)) {
+        std::fprintf(stderr, "cannot load %s: %s\n", QT_LV2_LIBRARY, error.c_str());
+        std::exit(1);
+    }
+    auto entry = reinterpret_cast<LV2_Descriptor_Function>(library.symbol("lv2_descriptor"));
+    plugin.descriptor = entry != nullptr ? entry(0) : nullptr;
+    const LV2_Feature* const features[] = {nullptr};
+    if (plugin.descriptor != nullptr)
+        plugin.handle = plugin.descriptor->instantiate(plugin.descriptor, 48000.0, "", features);
+    if (plugin.handle == nullptr) std::exit(1);
+    for (std::uint32_t k = 0; k < 4; ++k)
+        plugin.descriptor->connect_port(plugin.handle, 2 * kChannels + k, &plugin.levels[k]);
+    plugin.descriptor->activate(plugin.handle);
+    return plugin;
+}
+
+// The buffers both libraries process, made once so that both see the same addresses; in place
+// the outputs are the inputs, which the gains, applied call after call, soon turn into zeros:
+// both libraries meet the same values.
+float** sharedChannels(bool output, bool inPlace) {
+    static Buffers<float> buffers(512, false);
+    return (output && !inPlace ? buffers.out : buffers.in).data();
+}
+
+void connectLv2(Lv2Plugin& plugin, bool inPlace) {
+    for (std::uint32_t c = 0; c < kChannels; ++c) {
+        plugin.descriptor->connect_port(plugin.handle, c, sharedChannels(false, inPlace)[c]);
+        plugin.descriptor->connect_port(plugin.handle, kChannels + c,
+                                        sharedChannels(true, inPlace)[c]);
+    }
+}
+
+void BM_Lv2Run(benchmark::State& state) {
+    Lv2Plugin& plugin = lv2Trimmer();
+    connectLv2(plugin, state.range(1) != 0);
+    const auto frames = static_cast<std::uint32_t>(state.range(0));
+    for (auto _ : state) {
+        (void)_;
+        plugin.descriptor->run(plugin.handle, frames);
+        benchmark::ClobberMemory();
+    }
+    reportPerFrame(state, static_cast<int>(frames));
+}
+
+void BM_VstBesideLv2(benchmark::State& state) {
+    AEffect* effect = trimmer();
+    const bool inPlace = state.range(1) != 0;
+    float** in = sharedChannels(false, inPlace);
+    float** out = sharedChannels(true, inPlace);
+    const auto frames = static_cast<VstInt32>(state.range(0));
+    for (auto _ : state) {
+        (void)_;
+        effect->processReplacing(effect, in, out, frames);
+        benchmark::ClobberMemory();
+    }
+    reportPerFrame(state, frames);
+}
+
+// The processor time this thread has used, in nanoseconds: time the thread spends waiting for
+// a processor (the machine is shared) does not count.
+std::int64_t threadNanoseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+// Both in turn within every iteration, 64 calls each, the first of the two alternating: the
+// processor time of each is summed apart, and their ratio is reported as lv2_over_vst, so that
+// whatever else the machine runs weighs on both alike.
+void BM_Lv2OverVst(benchmark::State& state) {
+    constexpr int kCalls = 64;
+    Lv2Plugin& plugin = lv2Trimmer();
+    AEffect* effect = trimmer();
+    const bool inPlace = state.range(1) != 0;
+    connectLv2(plugin, inPlace);
+    float** in = sharedChannels(false, inPlace);
+    float** out = sharedChannels(true, inPlace);
+    const auto frames = static_cast<std::uint32_t>(state.range(0));
+    std::int64_t spent[2] = {};
+    bool lv2First = true;
+    for (auto _ : state) {
+        (void)_;
+        for (const bool lv2 : {lv2First, !lv2First}) {
+            const std::int64_t start = threadNanoseconds();
+            for (int call = 0; call < kCalls; ++call) {
+                if (lv2)
+                    plugin.descriptor->run(plugin.handle, frames);
+                else
+                    effect->processReplacing(effect, in, out, static_cast<VstInt32>(frames));
+                benchmark::ClobberMemory();
+            }
+            spent[lv2 ? 0 : 1] += threadNanoseconds() - start;
+        }
+        lv2First = !lv2First;
+    }
+    state.counters["lv2_over_vst"] = static_cast<double>(spent[0]) / static_cast<double>(spent[1]);
+    reportPerFrame(state, static_cast<int>(2 * kCalls * frames));
+}
+
+void Lv2Sizes(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"frames", "in_place"})->Args({512, 0})->Args({512, 1});
+}
+#endif
+
 // Frames per call; at 512 frames also the two block layouts, and the staggered layout at every
 // size.
 void FloatSizes(benchmark::internal::Benchmark* b) {
@@ -445,6 +571,11 @@ BENCHMARK(BM_FrameMajorFloatAvx2)->Apply(FloatSizes);
 BENCHMARK(BM_PluginDoubleAvx2)->Apply(DoubleSizes);
 BENCHMARK(BM_PlainDoubleAvx2)->Apply(DoubleSizes);
 BENCHMARK(BM_FrameMajorDoubleAvx2)->Apply(DoubleSizes);
+#endif
+#ifdef QT_LV2_LIBRARY
+BENCHMARK(BM_Lv2Run)->Apply(Lv2Sizes);
+BENCHMARK(BM_VstBesideLv2)->Apply(Lv2Sizes);
+BENCHMARK(BM_Lv2OverVst)->Apply(Lv2Sizes);
 #endif
 BENCHMARK(BM_PluginFloatSubnormal)->Arg(512);
 BENCHMARK(BM_PlainFloatSubnormal)->Arg(512);

@@ -27,10 +27,16 @@ if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(i.86|x86)$" OR QT_TARGET_X86)
     target_compile_options(qt_flags INTERFACE -msse2 -mfpmath=sse -mstackrealign)
 endif()
 
-# qt_add_plugin(<name> <sources>...): a loadable plug-in library named <name> (no "lib" prefix)
-# that exports exactly VSTPluginMain, main and MAIN and links the core statically.
+# qt_add_plugin(<name> <sources>... [VERSION_SCRIPT <file>]): a loadable plug-in library named
+# <name> (no "lib" prefix) that links the core statically and exports exactly VSTPluginMain,
+# main and MAIN (cmake/exports.map; on Windows cmake/exports.def), or on Linux what the given
+# version script lists instead.
 function(qt_add_plugin name)
-    add_library(${name} MODULE ${ARGN})
+    cmake_parse_arguments(ARG "" "VERSION_SCRIPT" "" ${ARGN})
+    if(NOT ARG_VERSION_SCRIPT)
+        set(ARG_VERSION_SCRIPT ${PROJECT_SOURCE_DIR}/cmake/exports.map)
+    endif()
+    add_library(${name} MODULE ${ARG_UNPARSED_ARGUMENTS})
     target_link_libraries(${name} PRIVATE qualtrevin_core)
     if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
         # The entry's source instantiates the processing loops. Scheduling before register
@@ -51,7 +57,7 @@ function(qt_add_plugin name)
         target_link_options(${name} PRIVATE -static)
     else()
         target_link_options(${name} PRIVATE
-            -Wl,--version-script=${PROJECT_SOURCE_DIR}/cmake/exports.map)
+            -Wl,--version-script=${ARG_VERSION_SCRIPT})
         if(NOT (QT_SANITIZE AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang"))
             # clang links the sanitizer runtime into executables only: a sanitized library
             # leaves its symbols to the host program.
@@ -68,7 +74,6 @@ function(qt_add_plugin name)
             target_link_options(${name} PRIVATE -static-libstdc++ -static-libgcc
                                 -Wl,--gc-sections)
         endif()
-        set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS
-                     ${PROJECT_SOURCE_DIR}/cmake/exports.map)
+        set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${ARG_VERSION_SCRIPT})
     endif()
 endfunction()

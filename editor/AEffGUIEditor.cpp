@@ -2,10 +2,9 @@
 #include "AEffGUIEditor.h"
 
 #include "host/AudioEffect.h"
-#include "platform/EditorPlatform.h"
 #include "toolkit/CDrawContext.h"
 #include "toolkit/CFrame.h"
-#include "toolkit/platform/ToolkitBackend.h"
+#include "toolkit/UiThread.h"
 
 #include <algorithm>
 
@@ -14,22 +13,6 @@ namespace {
 // Shared by every editor of the module.
 std::int32_t g_knobMode = 0;
 
-std::uint32_t systemTicks() {
-    return VSTGUI::platform::backend().tickCount();
-}
-void systemSleep(std::uint32_t milliseconds) {
-    editor_platform::sleepMilliseconds(milliseconds);
-}
-void systemPaint() {
-    editor_platform::dispatchOnePendingPaint();
-}
-std::int32_t systemBeginOle() {
-    return VSTGUI::platform::backend().oleInitialize();
-}
-void systemEndOle() {
-    VSTGUI::platform::backend().oleUninitialize();
-}
-
 // Tick comparisons on differences, so that they hold across the wrap of the 32-bit count.
 bool isBefore(std::uint32_t a, std::uint32_t b) noexcept {
     return static_cast<std::int32_t>(a - b) < 0;
@@ -37,23 +20,23 @@ bool isBefore(std::uint32_t a, std::uint32_t b) noexcept {
 
 } // namespace
 
-const AEffGUIEditor::Services AEffGUIEditor::kSystemServices{systemTicks, systemSleep, systemPaint,
-                                                             systemBeginOle, systemEndOle};
+const AEffGUIEditor::Services AEffGUIEditor::kSystemServices{
+    VSTGUI::ui_thread::tickCount, VSTGUI::ui_thread::sleep,
+    VSTGUI::ui_thread::handleOnePendingPaint, VSTGUI::ui_thread::beginUse,
+    VSTGUI::ui_thread::endUse};
 
 AEffGUIEditor::AEffGUIEditor(AudioEffect* effect, const Services& services)
     : AEffEditor(effect), m_services(services) {
     if (m_effect != nullptr) m_effect->setEditor(this);
     m_idleDeadline = m_services.tickCount();
-    const std::int32_t ole = m_services.beginOle();
-    // Only a successful start is ended: a thread set up for another apartment model keeps its
-    // own set-up.
-    m_oleBegun = ole == VSTGUI::platform::kHResultOk || ole == VSTGUI::platform::kHResultFalse;
+    // Only a successful start is ended: a thread set up otherwise keeps its own set-up.
+    m_threadUseBegun = m_services.beginThreadUse();
 }
 
 AEffGUIEditor::~AEffGUIEditor() {
     // A frame left open would keep its window and a pointer to this editor.
     AEffGUIEditor::close();
-    if (m_oleBegun) m_services.endOle();
+    if (m_threadUseBegun) m_services.endThreadUse();
 }
 
 void AEffGUIEditor::setRectSize(std::int32_t width, std::int32_t height) noexcept {

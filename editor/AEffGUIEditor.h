@@ -4,9 +4,10 @@
 // the pointer.
 //
 // Lifecycle: constructed for a shell (it becomes the shell's editor, which sets the has-editor
-// flag, and the thread's OLE use begins) → opened into a host window (a frame is made) →
-// closed (the frame is released) → opened again as often as the host likes → destroyed with
-// the shell (a frame still open is closed first; the OLE use ends if it began).
+// flag, and the thread's use of the window system begins) → opened into a host window (a
+// frame is made) → closed (the frame is released) → opened again as often as the host likes →
+// destroyed with the shell (a frame still open is closed first; the thread's use ends if it
+// began).
 // Everything runs on the host's user-interface thread.                             [ui]
 #pragma once
 
@@ -22,8 +23,8 @@ public:
         std::uint32_t (*tickCount)();              // milliseconds, wrapping
         void (*sleep)(std::uint32_t milliseconds); // pauses the thread
         void (*dispatchPendingPaint)();            // handles one waiting paint message
-        std::int32_t (*beginOle)();                // status; 0 and 1 must be ended
-        void (*endOle)();
+        bool (*beginThreadUse)();                  // true: endThreadUse must follow
+        void (*endThreadUse)();
     };
     static const Services kSystemServices;
 
@@ -69,6 +70,6 @@ protected:
     Services m_services;
 
 private:
-    bool m_oleBegun;
+    bool m_threadUseBegun;
     bool m_lastEditAnswer = false;
 };

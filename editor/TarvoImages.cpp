@@ -5,8 +5,6 @@
 #include "host/CVeST.h"
 #include "toolkit/CBitmap.h"
 #include "toolkit/CDrawContext.h"
-#include "toolkit/GDIPlusGlobals.h"
-#include "toolkit/platform/ToolkitBackend.h"
 
 #include <cmath>
 #include <filesystem>
@@ -76,17 +74,8 @@ TarvoInt imageLoadFile(TarvoImage* image, const char* path) {
     if (path == nullptr) return 0;
     try {
         std::vector<char> bytes;
-        if (!readFile(path, bytes) || bytes.empty()) return 0;
-        // The decoder needs the 2-D library running, which a first image may not find yet.
-        VSTGUI::GDIPlusGlobals::enter();
-        auto& backend = VSTGUI::platform::backend();
-        VSTGUI::platform::ImageHandle decoded = nullptr;
-        const bool ok = backend.createBitmapFromEncodedBytes(
-                            bytes.data(), static_cast<std::uint32_t>(bytes.size()), decoded) ==
-                        VSTGUI::platform::kOk;
-        if (ok && decoded != nullptr) image->bitmap = new CBitmap(decoded);
-        if (decoded != nullptr) backend.disposeImage(decoded);
-        VSTGUI::GDIPlusGlobals::exit();
+        if (!readFile(path, bytes)) return 0;
+        image->bitmap = CBitmap::decode(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
         return image->bitmap != nullptr ? 1 : 0;
     } catch (...) {
         return 0;

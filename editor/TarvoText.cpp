@@ -78,7 +78,8 @@ TarvoInt canvasSetFont(CVeST* shell, const char* face, TarvoInt size, TarvoInt s
 double canvasStringWidth(CVeST* shell, const char* text) {
     CDrawContext* context = contextOf(shell);
     if (context == nullptr) return 0.0;
-    return context->getStringWidth(text);
+    // A missing text measures as an empty one, as every other text function treats it.
+    return context->getStringWidth(textOf(text));
 }
 
 TarvoInt canvasFontSize(CVeST* shell) {

@@ -188,6 +188,17 @@ struct ChunkRunner<Isa::Avx512> {
 };
 #endif
 
+// The loops a chunk of frames can go through.
+enum class FrameLoop { General, Forward, InPlace, Backward };
+
+// An effect made for tests may declare `void ChunkRan(FrameLoop loop, std::int32_t frames)` to
+// hear which loop each chunk goes through; for every other effect, the shipped ones included,
+// this compiles to nothing. [audio]
+template <class Effect>
+QT_ALWAYS_INLINE inline void reportChunk(Effect& effect, FrameLoop loop, std::int32_t frames) {
+    if constexpr (requires { effect.ChunkRan(loop, frames); }) effect.ChunkRan(loop, frames);
+}
+
 // Keeps the compiler from carrying values read from memory across this point: whatever
 // OnSample reads is read again after it. No instruction is emitted.
 QT_ALWAYS_INLINE inline void rereadEffectState() noexcept {
@@ -204,6 +215,7 @@ QT_ALWAYS_INLINE inline void runFramesAnyCount(Effect& effect, Sample* const* in
     for (std::int32_t start = 0; start < frames; start += kChunkFrames) {
         rereadEffectState();
         const std::int32_t end = frames - start > kChunkFrames ? start + kChunkFrames : frames;
+        reportChunk(effect, FrameLoop::General, end - start);
         for (std::int32_t j = start; j < end; ++j) {
             for (std::int32_t c = channels - 1; c >= 0; --c)
                 samples[c] = static_cast<double>(inputs[c][j]);
@@ -238,12 +250,14 @@ QT_ALWAYS_INLINE inline void runFramesFixed(Effect& effect, Sample* const* input
         const std::int32_t count = frames - start > kChunkFrames ? kChunkFrames : frames - start;
         if constexpr (kMayGoBackward) {
             if (backward) {
+                reportChunk(effect, FrameLoop::Backward, count);
                 ChunkRunner<kIsa>::template run<Effect, Sample, true, C...>(
                     &effect, count, false, (inputs[kLast - C] + start)...,
                     (outputs[kLast - C] + start)...);
                 continue;
             }
         }
+        reportChunk(effect, inPlace ? FrameLoop::InPlace : FrameLoop::Forward, count);
         ChunkRunner<kIsa>::template run<Effect, Sample, false, C...>(
             &effect, count, inPlace, (inputs[kLast - C] + start)...,
             (outputs[kLast - C] + start)...);

@@ -37,7 +37,11 @@ void TTarvo::EnsureInit() {
 void TTarvo::OnRedrawTick() {
     const double rate = RedrawRate();
     if (!(rate > 0.0)) return;
-    const double elapsed = static_cast<double>(m_clock()) - m_lastRedrawTick;
+    // The clock counts over 31 bits and starts again at 0 every 24.9 days: the difference is
+    // taken modulo 2^31, so that the timer goes on across the wrap.
+    const std::uint32_t now = static_cast<std::uint32_t>(m_clock());
+    const std::uint32_t last = static_cast<std::uint32_t>(m_lastRedrawTick);
+    const double elapsed = static_cast<double>((now - last) & 0x7FFFFFFFu);
     if (elapsed > 1000.0 / rate) {
         hostRedraw(Shell());
         m_lastRedrawTick = m_clock();

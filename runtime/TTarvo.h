@@ -28,7 +28,8 @@ public:
     virtual void EnsureInit();
     virtual void OnDraw() {}
     // Editor idle tick: asks for a redraw of the editor's view when more than 1000 / rate
-    // clock ticks have passed since the last one (never with a rate of 0 or less).
+    // clock ticks have passed since the last one (never with a rate of 0 or less), counted
+    // across the clock's wrap from 2^31 - 1 to 0.
     virtual void OnRedrawTick();
     virtual void OnSerialize() {}
     // Restores state from a chunk: when it begins with the state marker, EnsureInit,

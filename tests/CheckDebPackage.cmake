@@ -1,8 +1,9 @@
 # SPDX-License-Identifier: MIT
 # cmake -DBUILD_DIR=<build> -DVERSION=<x.y.z> -DPLUGIN=<built .so> -DSCRATCH=<folder>
-#       [-DNEEDS_SOXR=ON] -P CheckDebPackage.cmake
+#       [-DNEEDS_SOXR=ON] [-DLV2_LIBRARY=<built LV2 .so>] -P CheckDebPackage.cmake
 # Makes the Debian package of a build with cpack and checks its name, fields and contents: the
-# plug-in (the same bytes as built) in /usr/lib/vst, plughost in /usr/bin, nothing else.
+# plug-in (the same bytes as built) in /usr/lib/vst, plughost in /usr/bin, with LV2_LIBRARY the
+# LV2 bundle (its library the same bytes as built) in /usr/lib/lv2, nothing else.
 file(REMOVE_RECURSE ${SCRATCH})
 file(MAKE_DIRECTORY ${SCRATCH})
 execute_process(COMMAND ${CMAKE_CPACK_COMMAND} -G DEB --config ${BUILD_DIR}/CPackConfig.cmake
@@ -43,15 +44,30 @@ foreach(row IN LISTS files)
     list(APPEND names ${row})
 endforeach()
 list(SORT names)
-if(NOT "${names}" STREQUAL "./usr/bin/plughost;./usr/lib/vst/qualtrevin_trimmer.so")
+set(expected ./usr/bin/plughost ./usr/lib/vst/qualtrevin_trimmer.so)
+set(bundle ./usr/lib/lv2/qualtrevin_trimmer.lv2)
+if(LV2_LIBRARY)
+    list(APPEND expected ${bundle}/manifest.ttl ${bundle}/qualtrevin_trimmer.so
+         ${bundle}/qualtrevin_trimmer.ttl)
+    list(SORT expected)
+endif()
+if(NOT "${names}" STREQUAL "${expected}")
     message(FATAL_ERROR "${deb} holds ${names}")
 endif()
 
 execute_process(COMMAND dpkg-deb -x ${deb} ${SCRATCH}/root RESULT_VARIABLE rc)
-file(SHA256 ${PLUGIN} built)
-file(SHA256 ${SCRATCH}/root/usr/lib/vst/qualtrevin_trimmer.so packaged)
-if(NOT built STREQUAL packaged)
-    message(FATAL_ERROR "the packaged plug-in differs from the built one")
-endif()
+foreach(pair "${PLUGIN}=vst/qualtrevin_trimmer.so"
+             "${LV2_LIBRARY}=lv2/qualtrevin_trimmer.lv2/qualtrevin_trimmer.so")
+    string(REPLACE "=" ";" pair "${pair}")
+    list(GET pair 0 built_file)
+    list(GET pair 1 packaged_file)
+    if(built_file)
+        file(SHA256 ${built_file} built)
+        file(SHA256 ${SCRATCH}/root/usr/lib/${packaged_file} packaged)
+        if(NOT built STREQUAL packaged)
+            message(FATAL_ERROR "the packaged ${packaged_file} differs from the built one")
+        endif()
+    endif()
+endforeach()
 file(REMOVE_RECURSE ${SCRATCH})
 message(STATUS "${deb}: ${names}")

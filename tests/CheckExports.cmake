@@ -1,8 +1,12 @@
 # SPDX-License-Identifier: MIT
-# cmake -DLIBRARY=<file> -DNM=<nm> -DOBJDUMP=<objdump> -P CheckExports.cmake
+# cmake -DLIBRARY=<file> -DNM=<nm> -DOBJDUMP=<objdump> [-DEXPECTED=<names>] -P CheckExports.cmake
 # Fails unless the library exports exactly VSTPluginMain, main and MAIN, with main at the same
-# address as VSTPluginMain.
+# address as VSTPluginMain; or, given EXPECTED (a list), exactly those names.
 set(expected "MAIN;VSTPluginMain;main")
+if(DEFINED EXPECTED)
+    set(expected ${EXPECTED})
+    list(SORT expected)
+endif()
 if(LIBRARY MATCHES "\\.dll$")
     execute_process(COMMAND ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
     if(NOT rc EQUAL 0)
@@ -47,7 +51,8 @@ else()
         set(address_${name} ${address})
     endforeach()
 endif()
-if(NOT "${address_main}" STREQUAL "${address_VSTPluginMain}")
+list(FIND expected main main_expected)
+if(main_expected GREATER -1 AND NOT "${address_main}" STREQUAL "${address_VSTPluginMain}")
     message(FATAL_ERROR "main (${address_main}) is not VSTPluginMain (${address_VSTPluginMain})")
 endif()
 list(SORT names)

@@ -3,16 +3,14 @@
 
 #include "toolkit/CDrawContext.h"
 #include "toolkit/GDIPlusGlobals.h"
+#include "toolkit/platform/WindowSystem.h"
 
 namespace VSTGUI {
 
+namespace draw2d = platform::drawing2d;
+namespace winsys = platform::window_system;
+
 namespace {
-
-using platform::backend;
-
-std::int32_t trunc32(double value) {
-    return static_cast<std::int32_t>(value);
-}
 
 platform::ResourceName resourceName(const CResourceDescription& description) {
     platform::ResourceName name;
@@ -26,7 +24,7 @@ platform::ResourceName resourceName(const CResourceDescription& description) {
 } // namespace
 
 PlatformBitmap::~PlatformBitmap() {
-    if (handle) backend().disposeImage(handle);
+    if (handle) draw2d::disposeImage(handle);
 }
 
 CBitmap::CBitmap(const CResourceDescription& description) : m_description(description) {
@@ -38,7 +36,7 @@ CBitmap::CBitmap(CFrame* /*frame*/, double width, double height)
     : m_width(width), m_height(height) {
     GDIPlusGlobals::enter();
     platform::ImageHandle image = nullptr;
-    const platform::Status status = backend().createBitmapFromScan0(
+    const platform::Status status = draw2d::createBitmapFromScan0(
         trunc32(width), trunc32(height), 0, platform::kPixelFormat32bppARGB, nullptr, image);
     m_platformBitmap = std::make_unique<PlatformBitmap>(status == platform::kOk ? image : nullptr);
     m_platformBitmap->record(status);
@@ -46,19 +44,31 @@ CBitmap::CBitmap(CFrame* /*frame*/, double width, double height)
 
 CBitmap::CBitmap(platform::ImageHandle source) {
     GDIPlusGlobals::enter();
-    auto& b = backend();
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    if (b.getImageHeight(source, height) != platform::kOk) height = 0;
-    if (b.getImageWidth(source, width) != platform::kOk) width = 0;
+    if (draw2d::getImageHeight(source, height) != platform::kOk) height = 0;
+    if (draw2d::getImageWidth(source, width) != platform::kOk) width = 0;
     platform::ImageHandle copy = nullptr;
-    if (b.cloneBitmapAreaI(0, 0, static_cast<std::int32_t>(width),
-                           static_cast<std::int32_t>(height), platform::kPixelFormat32bppARGB,
-                           source, copy) == platform::kOk &&
+    if (draw2d::cloneBitmapAreaI(0, 0, static_cast<std::int32_t>(width),
+                                 static_cast<std::int32_t>(height), platform::kPixelFormat32bppARGB,
+                                 source, copy) == platform::kOk &&
         copy) {
         m_platformBitmap = std::make_unique<PlatformBitmap>(copy);
         readSize();
     }
+}
+
+CBitmap* CBitmap::decode(const void* bytes, std::uint32_t size) {
+    if (!bytes || size == 0) return nullptr;
+    // The decoder needs the 2-D library running, which a first image may not find yet.
+    GDIPlusGlobals::enter();
+    platform::ImageHandle decoded = nullptr;
+    if (draw2d::createBitmapFromEncodedBytes(bytes, size, decoded) != platform::kOk)
+        decoded = nullptr;
+    CBitmap* bitmap = decoded ? new CBitmap(decoded) : nullptr;
+    if (decoded) draw2d::disposeImage(decoded);
+    GDIPlusGlobals::exit();
+    return bitmap;
 }
 
 CBitmap::~CBitmap() {
@@ -70,19 +80,19 @@ void CBitmap::readSize() {
     m_width = 0;
     m_height = 0;
     if (!m_platformBitmap) return;
-    auto& b = backend();
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    if (m_platformBitmap->record(b.getImageWidth(m_platformBitmap->handle, width)) == platform::kOk)
+    if (m_platformBitmap->record(draw2d::getImageWidth(m_platformBitmap->handle, width)) ==
+        platform::kOk)
         m_width = width;
-    if (m_platformBitmap->record(b.getImageHeight(m_platformBitmap->handle, height)) ==
+    if (m_platformBitmap->record(draw2d::getImageHeight(m_platformBitmap->handle, height)) ==
         platform::kOk)
         m_height = height;
 }
 
 void CBitmap::dispose() {
     m_platformBitmap.reset();
-    if (m_deviceBitmap) backend().deleteDeviceBitmap(m_deviceBitmap);
+    if (m_deviceBitmap) draw2d::deleteDeviceBitmap(m_deviceBitmap);
     m_deviceBitmap = nullptr;
     m_pixelBuffer = nullptr;
     m_width = 0;
@@ -96,20 +106,19 @@ void CBitmap::forget() {
 
 bool CBitmap::loadFromResource(const CResourceDescription& description) {
     CBitmap::dispose();
-    auto& b = backend();
     const platform::ResourceName name = resourceName(description);
     platform::ResourceBytes bytes;
-    if (b.findDataResource(name, bytes) && bytes.data) {
+    if (winsys::findDataResource(name, bytes) && bytes.data) {
         platform::ImageHandle image = nullptr;
         const platform::Status status =
-            b.createBitmapFromEncodedBytes(bytes.data, bytes.size, image);
+            draw2d::createBitmapFromEncodedBytes(bytes.data, bytes.size, image);
         m_platformBitmap =
             std::make_unique<PlatformBitmap>(status == platform::kOk ? image : nullptr);
         m_platformBitmap->record(status);
     }
     if (!m_platformBitmap) {
         platform::ImageHandle image = nullptr;
-        if (b.createBitmapFromModuleResource(name, image) == platform::kOk && image)
+        if (draw2d::createBitmapFromModuleResource(name, image) == platform::kOk && image)
             m_platformBitmap = std::make_unique<PlatformBitmap>(image);
     }
     readSize();
@@ -119,14 +128,14 @@ bool CBitmap::loadFromResource(const CResourceDescription& description) {
 PlatformBitmap* CBitmap::getPlatformBitmap() {
     if (m_platformBitmap) return m_platformBitmap.get();
     if (!m_deviceBitmap) return nullptr;
-    auto& b = backend();
     platform::ImageHandle image = nullptr;
     platform::Status status = platform::kOk;
     if (m_pixelBuffer)
-        status = b.createBitmapFromScan0(trunc32(m_width), trunc32(m_height), 4 * trunc32(m_width),
-                                         platform::kPixelFormat32bppPARGB, m_pixelBuffer, image);
+        status =
+            draw2d::createBitmapFromScan0(trunc32(m_width), trunc32(m_height), 4 * trunc32(m_width),
+                                          platform::kPixelFormat32bppPARGB, m_pixelBuffer, image);
     else
-        status = b.createBitmapFromDeviceBitmap(m_deviceBitmap, image);
+        status = draw2d::createBitmapFromDeviceBitmap(m_deviceBitmap, image);
     m_platformBitmap = std::make_unique<PlatformBitmap>(status == platform::kOk ? image : nullptr);
     m_platformBitmap->record(status);
     return m_platformBitmap.get();
@@ -147,7 +156,6 @@ void CBitmap::drawAlphaBlend(CDrawContext* context, const CCoordRect& rect,
     PlatformBitmap* bitmap = getPlatformBitmap();
     PlatformGraphics* graphics = context->getGraphics();
     if (!bitmap || !graphics) return;
-    auto& b = backend();
     const std::int32_t w = trunc32(rect.right - rect.left);
     const std::int32_t h = trunc32(rect.bottom - rect.top);
     const std::int32_t dx = trunc32(rect.left) + trunc32(context->getOffset().x);
@@ -155,32 +163,33 @@ void CBitmap::drawAlphaBlend(CDrawContext* context, const CCoordRect& rect,
     const std::int32_t sx = trunc32(offset.x);
     const std::int32_t sy = trunc32(offset.y);
     platform::ImageAttributesHandle attributes = nullptr;
-    if (b.createImageAttributes(attributes) != platform::kOk) attributes = nullptr;
+    if (draw2d::createImageAttributes(attributes) != platform::kOk) attributes = nullptr;
     if (alpha == 255) {
-        graphics->record(b.drawImageRectRectI(graphics->handle, bitmap->handle, dx, dy, w, h, sx,
-                                              sy, w, h, nullptr));
+        graphics->record(draw2d::drawImageRectRectI(graphics->handle, bitmap->handle, dx, dy, w, h,
+                                                    sx, sy, w, h, nullptr));
     } else {
         float matrix[25] = {};
         matrix[0] = 1.0f;
         matrix[6] = 1.0f;
         matrix[12] = 1.0f;
         matrix[18] = static_cast<float>(alpha) / 255.0f;
-        b.setImageAttributesColorMatrix(attributes, platform::kColorAdjustBitmap, true, matrix,
-                                        platform::kColorMatrixFlagsDefault);
+        draw2d::setImageAttributesColorMatrix(attributes, platform::kColorAdjustBitmap, true,
+                                              matrix, platform::kColorMatrixFlagsDefault);
         platform::ImageHandle temporary = nullptr;
-        if (b.createBitmapFromScan0(w, h, 0, platform::kPixelFormat32bppARGB, nullptr, temporary) !=
-            platform::kOk)
+        if (draw2d::createBitmapFromScan0(w, h, 0, platform::kPixelFormat32bppARGB, nullptr,
+                                          temporary) != platform::kOk)
             temporary = nullptr;
         platform::GraphicsHandle temporaryGraphics = nullptr;
-        if (b.createGraphicsOnImage(temporary, temporaryGraphics) != platform::kOk)
+        if (draw2d::createGraphicsOnImage(temporary, temporaryGraphics) != platform::kOk)
             temporaryGraphics = nullptr;
-        b.drawImageRectRectI(temporaryGraphics, bitmap->handle, 0, 0, w, h, sx, sy, w, h, nullptr);
-        graphics->record(b.drawImageRectRectI(graphics->handle, temporary, dx, dy, w, h, 0, 0, w, h,
-                                              attributes));
-        if (temporaryGraphics) b.deleteGraphics(temporaryGraphics);
-        if (temporary) b.disposeImage(temporary);
+        draw2d::drawImageRectRectI(temporaryGraphics, bitmap->handle, 0, 0, w, h, sx, sy, w, h,
+                                   nullptr);
+        graphics->record(draw2d::drawImageRectRectI(graphics->handle, temporary, dx, dy, w, h, 0, 0,
+                                                    w, h, attributes));
+        if (temporaryGraphics) draw2d::deleteGraphics(temporaryGraphics);
+        if (temporary) draw2d::disposeImage(temporary);
     }
-    if (attributes) b.disposeImageAttributes(attributes);
+    if (attributes) draw2d::disposeImageAttributes(attributes);
 }
 
 } // namespace VSTGUI

@@ -49,6 +49,9 @@ public:
     CBitmap(CFrame* frame, double width, double height);
     // A copy of the whole of `source` (which stays the caller's); empty if the copy fails.
     explicit CBitmap(platform::ImageHandle source);
+    // A new bitmap of the picture in `bytes` (any format the platform decoder reads); null when
+    // they cannot be decoded.
+    static CBitmap* decode(const void* bytes, std::uint32_t size);
     ~CBitmap() override;
 
     virtual void draw(CDrawContext* context, const CCoordRect& rect,

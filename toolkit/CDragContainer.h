@@ -5,7 +5,7 @@
 #pragma once
 
 #include "toolkit/CBaseObject.h"
-#include "toolkit/platform/ToolkitBackend.h"
+#include "toolkit/platform/WindowSystem.h"
 
 #include <cstdint>
 #include <memory>

@@ -4,6 +4,7 @@
 #include "toolkit/CFontDesc.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/TextConversion.h"
+#include "toolkit/platform/WindowSystem.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,14 +13,11 @@
 
 namespace VSTGUI {
 
+namespace draw2d = platform::drawing2d;
+namespace winsys = platform::window_system;
+
 namespace {
 
-using platform::backend;
-
-// Truncation towards zero, as every integer platform call takes its coordinates.
-std::int32_t trunc32(double value) {
-    return static_cast<std::int32_t>(value);
-}
 float toFloat(double value) {
     return static_cast<float>(value);
 }
@@ -42,35 +40,37 @@ bool insideBox(const platform::PointI& start, const platform::PointI& now) {
 CDrawContext::CDrawContext(CFrame* frame, platform::DeviceContextHandle deviceContext,
                            platform::WindowHandle window)
     : m_deviceContext(deviceContext), m_window(window), m_frame(frame) {
-    auto& b = backend();
     m_clipRect = frameSizeOrDefault(frame);
     if (!m_deviceContext && m_window) {
-        m_deviceContext = b.getWindowDeviceContext(m_window);
+        m_deviceContext = winsys::getWindowDeviceContext(m_window);
         m_ownsDeviceContext = m_deviceContext != nullptr;
     }
     if (m_deviceContext) {
         m_graphics = std::make_unique<PlatformGraphics>();
-        if (m_graphics->record(b.createGraphicsFromDeviceContext(
+        if (m_graphics->record(draw2d::createGraphicsFromDeviceContext(
                 m_deviceContext, m_graphics->handle)) != platform::kOk)
             m_graphics->handle = nullptr;
         m_graphics->record(
-            b.setInterpolationMode(m_graphics->handle, platform::kInterpolationLowQuality));
-        m_graphics->record(b.setPageUnit(m_graphics->handle, platform::kUnitPixel));
-        m_graphics->record(b.setPixelOffsetMode(m_graphics->handle, platform::kPixelOffsetNone));
+            draw2d::setInterpolationMode(m_graphics->handle, platform::kInterpolationLowQuality));
+        m_graphics->record(draw2d::setPageUnit(m_graphics->handle, platform::kUnitPixel));
+        m_graphics->record(
+            draw2d::setPixelOffsetMode(m_graphics->handle, platform::kPixelOffsetNone));
     }
     m_pen = std::make_unique<PlatformPen>();
-    if (m_pen->record(b.createPen(0xFF000000u, 1.0f, platform::kUnitWorld, m_pen->handle)) !=
+    if (m_pen->record(draw2d::createPen(0xFF000000u, 1.0f, platform::kUnitWorld, m_pen->handle)) !=
         platform::kOk)
         m_pen->handle = nullptr;
     m_fillBrush = std::make_unique<PlatformBrush>();
-    if (m_fillBrush->record(b.createSolidFill(0xFF000000u, m_fillBrush->handle)) != platform::kOk)
+    if (m_fillBrush->record(draw2d::createSolidFill(0xFF000000u, m_fillBrush->handle)) !=
+        platform::kOk)
         m_fillBrush->handle = nullptr;
     m_textBrush = std::make_unique<PlatformBrush>();
-    if (m_textBrush->record(b.createSolidFill(0xFF000000u, m_textBrush->handle)) != platform::kOk)
+    if (m_textBrush->record(draw2d::createSolidFill(0xFF000000u, m_textBrush->handle)) !=
+        platform::kOk)
         m_textBrush->handle = nullptr;
     if (m_window) {
         platform::RectI rect;
-        b.getWindowRect(m_window, rect);
+        winsys::getWindowRect(m_window, rect);
         m_screenOffset = CCoordPoint(rect.left, rect.top);
     }
 
@@ -86,28 +86,35 @@ CDrawContext::CDrawContext(CFrame* frame, platform::DeviceContextHandle deviceCo
 }
 
 CDrawContext::~CDrawContext() {
-    auto& b = backend();
+    deletePlatformObjects();
+    if (m_ownsDeviceContext) winsys::releaseWindowDeviceContext(m_window, m_deviceContext);
+}
+
+void CDrawContext::deletePlatformObjects() {
     if (m_font) m_font->release();
-    if (m_textBrush->handle) b.deleteBrush(m_textBrush->handle);
-    if (m_fillBrush->handle) b.deleteBrush(m_fillBrush->handle);
-    if (m_pen->handle) b.deletePen(m_pen->handle);
+    m_font = nullptr;
+    for (auto* brush : {m_textBrush.get(), m_fillBrush.get()})
+        if (brush && brush->handle) draw2d::deleteBrush(brush->handle);
+    m_textBrush.reset();
+    m_fillBrush.reset();
+    if (m_pen && m_pen->handle) draw2d::deletePen(m_pen->handle);
+    m_pen.reset();
     deleteGraphics();
-    if (m_ownsDeviceContext) b.releaseWindowDeviceContext(m_window, m_deviceContext);
 }
 
 void CDrawContext::createGraphicsOnImage(platform::ImageHandle image) {
-    auto& b = backend();
     deleteGraphics();
     m_graphics = std::make_unique<PlatformGraphics>();
-    if (m_graphics->record(b.createGraphicsOnImage(image, m_graphics->handle)) != platform::kOk)
+    if (m_graphics->record(draw2d::createGraphicsOnImage(image, m_graphics->handle)) !=
+        platform::kOk)
         m_graphics->handle = nullptr;
     m_graphics->record(
-        b.setInterpolationMode(m_graphics->handle, platform::kInterpolationLowQuality));
-    m_graphics->record(b.setPageUnit(m_graphics->handle, platform::kUnitPixel));
+        draw2d::setInterpolationMode(m_graphics->handle, platform::kInterpolationLowQuality));
+    m_graphics->record(draw2d::setPageUnit(m_graphics->handle, platform::kUnitPixel));
 }
 
 void CDrawContext::deleteGraphics() {
-    if (m_graphics && m_graphics->handle) backend().deleteGraphics(m_graphics->handle);
+    if (m_graphics && m_graphics->handle) draw2d::deleteGraphics(m_graphics->handle);
     m_graphics.reset();
 }
 
@@ -116,23 +123,23 @@ void CDrawContext::deleteGraphics() {
 void CDrawContext::setFrameColor(const CRgbaColor& color) {
     if (color == m_frameColor) return;
     m_frameColor = color;
-    m_pen->record(backend().setPenColor(m_pen->handle, color.toArgb()));
+    m_pen->record(draw2d::setPenColor(m_pen->handle, color.toArgb()));
 }
 
 void CDrawContext::setFillColor(const CRgbaColor& color) {
     if (color == m_fillColor) return;
     m_fillColor = color;
-    m_fillBrush->record(backend().setSolidFillColor(m_fillBrush->handle, color.toArgb()));
+    m_fillBrush->record(draw2d::setSolidFillColor(m_fillBrush->handle, color.toArgb()));
 }
 
 void CDrawContext::setFontColor(const CRgbaColor& color) {
     m_fontColor = color;
-    m_textBrush->record(backend().setSolidFillColor(m_textBrush->handle, color.toArgb()));
+    m_textBrush->record(draw2d::setSolidFillColor(m_textBrush->handle, color.toArgb()));
 }
 
 void CDrawContext::applyLineWidth(double width) {
     m_lineWidth = width;
-    m_pen->record(backend().setPenWidth(m_pen->handle, toFloat(width)));
+    m_pen->record(draw2d::setPenWidth(m_pen->handle, toFloat(width)));
 }
 
 void CDrawContext::setLineWidth(double width) {
@@ -147,7 +154,7 @@ void CDrawContext::setLineWidthIfChanged(double width) {
 void CDrawContext::setLineStyle(std::int32_t style) {
     if (style == m_lineStyle) return;
     m_lineStyle = style;
-    m_pen->record(backend().setPenDashStyle(
+    m_pen->record(draw2d::setPenDashStyle(
         m_pen->handle, style == kLineDotted ? platform::kDashDot : platform::kDashSolid));
 }
 
@@ -155,7 +162,7 @@ void CDrawContext::setDrawMode(std::int32_t mode) {
     if (mode == m_drawMode) return;
     m_drawMode = mode;
     if (!m_graphics) return;
-    m_graphics->record(backend().setSmoothingMode(
+    m_graphics->record(draw2d::setSmoothingMode(
         m_graphics->handle,
         mode == kDrawModeAntialias ? platform::kSmoothingAntiAlias : platform::kSmoothingNone));
 }
@@ -182,9 +189,9 @@ void CDrawContext::setClipRect(const CCoordRect& clip) {
     if (c == m_clipRect) return;
     m_clipRect = c;
     if (!m_graphics) return;
-    m_graphics->record(backend().setClipRectI(m_graphics->handle, trunc32(c.left), trunc32(c.top),
-                                              trunc32(c.right - c.left), trunc32(c.bottom - c.top),
-                                              platform::kCombineReplace));
+    m_graphics->record(draw2d::setClipRectI(m_graphics->handle, trunc32(c.left), trunc32(c.top),
+                                            trunc32(c.right - c.left), trunc32(c.bottom - c.top),
+                                            platform::kCombineReplace));
 }
 
 CCoordRect& CDrawContext::getClipRect(CCoordRect& clip) const {
@@ -206,9 +213,9 @@ void CDrawContext::moveTo(const CCoordPoint& point) {
 void CDrawContext::lineTo(const CCoordPoint& point) {
     const CCoordPoint q = m_offset + point;
     if (m_graphics && m_pen) {
-        m_graphics->record(backend().drawLineI(m_graphics->handle, m_pen->handle,
-                                               trunc32(m_penLocation.x), trunc32(m_penLocation.y),
-                                               trunc32(q.x), trunc32(q.y)));
+        m_graphics->record(draw2d::drawLineI(m_graphics->handle, m_pen->handle,
+                                             trunc32(m_penLocation.x), trunc32(m_penLocation.y),
+                                             trunc32(q.x), trunc32(q.y)));
     }
     m_penLocation = q;
 }
@@ -229,17 +236,17 @@ void CDrawContext::drawPath(const CCoordPoint* points, std::int32_t count, std::
         converted[i].x = toFloat(points[i].x + m_offset.x);
         converted[i].y = toFloat(points[i].y + m_offset.y);
     }
-    auto& b = backend();
     if (style == kDrawFilled || style == kDrawFilledAndStroked)
-        m_graphics->record(b.fillPolygon(m_graphics->handle, m_fillBrush->handle, converted.data(),
-                                         count, platform::kFillModeAlternate));
+        m_graphics->record(draw2d::fillPolygon(m_graphics->handle, m_fillBrush->handle,
+                                               converted.data(), count,
+                                               platform::kFillModeAlternate));
     if (style == kDrawStroked || style == kDrawFilledAndStroked) {
         if (closed)
             m_graphics->record(
-                b.drawPolygon(m_graphics->handle, m_pen->handle, converted.data(), count));
+                draw2d::drawPolygon(m_graphics->handle, m_pen->handle, converted.data(), count));
         else
             m_graphics->record(
-                b.drawLines(m_graphics->handle, m_pen->handle, converted.data(), count));
+                draw2d::drawLines(m_graphics->handle, m_pen->handle, converted.data(), count));
     }
 }
 
@@ -260,14 +267,14 @@ void CDrawContext::drawRect(const CCoordRect& rect, std::int32_t style) {
     const double t = std::min(r.top, r.bottom);
     const double R = std::max(r.left, r.right);
     const double B = std::max(r.top, r.bottom);
-    auto& b = backend();
     if ((style == kDrawFilled || style == kDrawFilledAndStroked) && m_fillBrush)
-        m_graphics->record(b.fillRectangle(m_graphics->handle, m_fillBrush->handle, toFloat(l),
-                                           toFloat(t), toFloat(R - l), toFloat(B - t)));
+        m_graphics->record(draw2d::fillRectangle(m_graphics->handle, m_fillBrush->handle,
+                                                 toFloat(l), toFloat(t), toFloat(R - l),
+                                                 toFloat(B - t)));
     if ((style == kDrawStroked || style == kDrawFilledAndStroked) && m_pen)
-        m_graphics->record(b.drawRectangle(m_graphics->handle, m_pen->handle, toFloat(l),
-                                           toFloat(t), toFloat(R - l) - 1.0f,
-                                           toFloat(B - t) - 1.0f));
+        m_graphics->record(draw2d::drawRectangle(m_graphics->handle, m_pen->handle, toFloat(l),
+                                                 toFloat(t), toFloat(R - l) - 1.0f,
+                                                 toFloat(B - t) - 1.0f));
 }
 
 void CDrawContext::fillRect(const CCoordRect& rect) {
@@ -278,8 +285,8 @@ void CDrawContext::fillRect(const CCoordRect& rect) {
     const double t = std::min(r.top, r.bottom);
     const double R = std::max(r.left, r.right);
     const double B = std::max(r.top, r.bottom);
-    m_graphics->record(backend().fillRectangle(m_graphics->handle, m_fillBrush->handle, toFloat(l),
-                                               toFloat(t), toFloat(R - l), toFloat(B - t)));
+    m_graphics->record(draw2d::fillRectangle(m_graphics->handle, m_fillBrush->handle, toFloat(l),
+                                             toFloat(t), toFloat(R - l), toFloat(B - t)));
 }
 
 void CDrawContext::drawEllipse(const CCoordRect& rect, std::int32_t style) {
@@ -294,11 +301,11 @@ void CDrawContext::drawEllipse(const CCoordRect& rect, std::int32_t style) {
     const std::int32_t y = trunc32(t);
     const std::int32_t w = trunc32(R - l) - 1;
     const std::int32_t h = trunc32(B - t) - 1;
-    auto& b = backend();
     if ((style == kDrawFilled || style == kDrawFilledAndStroked) && m_fillBrush)
-        m_graphics->record(b.fillEllipseI(m_graphics->handle, m_fillBrush->handle, x, y, w, h));
+        m_graphics->record(
+            draw2d::fillEllipseI(m_graphics->handle, m_fillBrush->handle, x, y, w, h));
     if ((style == kDrawStroked || style == kDrawFilledAndStroked) && m_pen)
-        m_graphics->record(b.drawEllipseI(m_graphics->handle, m_pen->handle, x, y, w, h));
+        m_graphics->record(draw2d::drawEllipseI(m_graphics->handle, m_pen->handle, x, y, w, h));
 }
 
 void CDrawContext::fillEllipse(const CCoordRect& rect) {
@@ -314,16 +321,15 @@ void CDrawContext::drawArc(const CCoordRect& rect, float startAngle, float endAn
     const float h = toFloat(rect.bottom - rect.top);
     const float end = startAngle > endAngle ? endAngle + 360.0f : endAngle;
     const float sweep = std::fabs(end - startAngle);
-    auto& b = backend();
     platform::PathHandle path = nullptr;
-    if (m_graphics->record(b.createPath(platform::kFillModeAlternate, path)) != platform::kOk)
+    if (m_graphics->record(draw2d::createPath(platform::kFillModeAlternate, path)) != platform::kOk)
         path = nullptr;
-    m_graphics->record(b.addPathArc(path, x, y, w, h, startAngle, sweep));
+    m_graphics->record(draw2d::addPathArc(path, x, y, w, h, startAngle, sweep));
     if (style == kDrawFilled || style == kDrawFilledAndStroked)
-        m_graphics->record(b.fillPath(m_graphics->handle, m_fillBrush->handle, path));
+        m_graphics->record(draw2d::fillPath(m_graphics->handle, m_fillBrush->handle, path));
     if (style == kDrawStroked || style == kDrawFilledAndStroked)
-        m_graphics->record(b.drawPath(m_graphics->handle, m_pen->handle, path));
-    if (path) b.deletePath(path);
+        m_graphics->record(draw2d::drawPath(m_graphics->handle, m_pen->handle, path));
+    if (path) draw2d::deletePath(path);
 }
 
 void CDrawContext::drawPoint(const CCoordPoint& point, const CRgbaColor& color) {
@@ -350,8 +356,8 @@ double CDrawContext::getStringWidth(const char* text) {
     const std::u16string wide = utf8ToUtf16(text);
     const platform::RectF layout;
     platform::RectF box;
-    if (m_graphics->record(backend().measureString(m_graphics->handle, wide.c_str(), -1,
-                                                   font->handle(), layout, box)) != platform::kOk)
+    if (m_graphics->record(draw2d::measureString(m_graphics->handle, wide.c_str(), -1,
+                                                 font->handle(), layout, box)) != platform::kOk)
         return 0;
     return box.width;
 }
@@ -360,20 +366,19 @@ void CDrawContext::drawString(const char* text, const CCoordPoint& point, bool a
     if (!text || !m_font || !m_graphics || !m_textBrush) return;
     PlatformFont* font = m_font->getPlatformFont();
     if (!font) return;
-    auto& b = backend();
-    m_graphics->record(
-        b.setTextRenderingHint(m_graphics->handle, antialias ? platform::kTextHintClearTypeGridFit
-                                                             : platform::kTextHintSystemDefault));
+    m_graphics->record(draw2d::setTextRenderingHint(m_graphics->handle,
+                                                    antialias ? platform::kTextHintClearTypeGridFit
+                                                              : platform::kTextHintSystemDefault));
     float dpi = 0.0f;
-    m_graphics->record(b.getDpiY(m_graphics->handle, dpi));
+    m_graphics->record(draw2d::getDpiY(m_graphics->handle, dpi));
     float fontHeight = 0.0f;
-    font->record(b.getFontHeightGivenDpi(font->handle(), dpi, fontHeight));
+    font->record(draw2d::getFontHeightGivenDpi(font->handle(), dpi, fontHeight));
     const std::u16string wide = utf8ToUtf16(text);
     platform::RectF layout;
     layout.x = toFloat(m_offset.x + point.x);
     layout.y = toFloat((m_offset.y + point.y) + 1 - fontHeight);
-    m_graphics->record(b.drawString(m_graphics->handle, wide.c_str(), -1, font->handle(), layout,
-                                    m_textBrush->handle));
+    m_graphics->record(draw2d::drawString(m_graphics->handle, wide.c_str(), -1, font->handle(),
+                                          layout, m_textBrush->handle));
 }
 
 void CDrawContext::drawString(const char* text, const CCoordRect& rect, CHoriTxtAlign align,
@@ -407,7 +412,7 @@ void CDrawContext::drawString(const char* text, const CCoordRect& rect, std::int
 
 void CDrawContext::getMouseLocation(CCoordPoint& point) {
     platform::PointI screen;
-    backend().getCursorPosition(screen);
+    winsys::getCursorPosition(screen);
     point = CCoordPoint(screen.x, screen.y) - m_screenOffset;
 }
 
@@ -416,29 +421,27 @@ std::int32_t CDrawContext::getMouseButtons() {
 }
 
 bool CDrawContext::waitDoubleClick() {
-    auto& b = backend();
     platform::PointI start;
-    b.getCursorPosition(start);
-    const std::uint32_t deadline = b.messageTime() + b.doubleClickTime();
-    if (b.tickCount() >= deadline) return false;
+    winsys::getCursorPosition(start);
+    const std::uint32_t deadline = winsys::messageTime() + winsys::doubleClickTime();
+    if (winsys::tickCount() >= deadline) return false;
     do {
         platform::PointI now;
-        b.getCursorPosition(now);
+        winsys::getCursorPosition(now);
         if (!insideBox(start, now)) return false;
-        if (b.takeLeftButtonDownMessage()) return true;
-    } while (b.tickCount() < deadline);
+        if (winsys::takeLeftButtonDownMessage()) return true;
+    } while (winsys::tickCount() < deadline);
     return false;
 }
 
 bool CDrawContext::waitDrag() {
     if (!m_frame) return false;
-    auto& b = backend();
     platform::PointI start;
-    b.getCursorPosition(start);
+    winsys::getCursorPosition(start);
     while (getMouseButtons() & kButtonLeft) {
         m_frame->doIdleStuff();
         platform::PointI now;
-        b.getCursorPosition(now);
+        winsys::getCursorPosition(now);
         if (!insideBox(start, now)) return true;
     }
     return false;

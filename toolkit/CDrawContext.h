@@ -110,6 +110,9 @@ protected:
     // Makes the graphics object on an image (offscreen contexts).
     void createGraphicsOnImage(platform::ImageHandle image);
     void deleteGraphics();
+    // Releases the font and deletes the brushes, the pen and the graphics object, while the
+    // 2-D library is surely still up; the context draws nothing afterwards.
+    void deletePlatformObjects();
 
     CCoordPoint m_screenOffset;
     CCoordPoint m_offset;

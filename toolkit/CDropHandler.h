@@ -6,7 +6,7 @@
 // the source offers (enter and over), or untouched (drop, and any event without a drag).
 #pragma once
 
-#include "toolkit/platform/ToolkitBackend.h"
+#include "toolkit/platform/WindowSystem.h"
 
 namespace VSTGUI {
 

@@ -8,6 +8,8 @@
 
 namespace VSTGUI {
 
+namespace draw2d = platform::drawing2d;
+
 namespace {
 
 std::unique_ptr<char[]> copyText(const char* text) {
@@ -43,7 +45,7 @@ CFontDesc* const kFontVerySmall = &g_builtInFonts[6];
 CFontDesc* const kFontSymbol = &g_builtInFonts[7];
 
 PlatformFont::~PlatformFont() {
-    if (m_handle) platform::backend().deleteFont(m_handle);
+    if (m_handle) draw2d::deleteFont(m_handle);
 }
 
 CFontDesc::CFontDesc(const char* name, double size, std::int32_t style)
@@ -83,17 +85,16 @@ bool CFontDesc::operator==(const CFontDesc& other) const {
 
 PlatformFont* CFontDesc::getPlatformFont() {
     if (m_platformFont) return m_platformFont.get();
-    auto& backend = platform::backend();
     char16_t family[kFontFamilyNameCapacity + 1];
     utf8ToUtf16Bounded(m_name ? std::string_view(m_name.get()) : std::string_view(), family,
                        sizeof family / sizeof family[0]);
     platform::FontFamilyHandle familyHandle = nullptr;
     platform::FontHandle font = nullptr;
-    if (backend.createFontFamily(family, familyHandle) == platform::kOk && familyHandle) {
-        if (backend.createFont(familyHandle, static_cast<float>(m_size), platformStyle(m_style),
+    if (draw2d::createFontFamily(family, familyHandle) == platform::kOk && familyHandle) {
+        if (draw2d::createFont(familyHandle, static_cast<float>(m_size), platformStyle(m_style),
                                platform::kUnitPixel, font) != platform::kOk)
             font = nullptr;
-        backend.deleteFontFamily(familyHandle);
+        draw2d::deleteFontFamily(familyHandle);
     }
     m_platformFont = std::make_unique<PlatformFont>(font);
     return m_platformFont.get();

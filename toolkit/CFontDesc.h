@@ -4,7 +4,7 @@
 #pragma once
 
 #include "toolkit/CBaseObject.h"
-#include "toolkit/platform/ToolkitBackend.h"
+#include "toolkit/platform/Drawing2D.h"
 
 #include <cstdint>
 #include <memory>

@@ -13,26 +13,18 @@
 
 namespace VSTGUI {
 
-namespace {
+namespace winsys = platform::window_system;
 
-using platform::backend;
+namespace {
 
 // Module-wide state shared by every frame of the process.
 std::int32_t g_classUseCount = 0;
 bool g_swappedButtons = false;
-std::uint32_t g_osMajorVersion = 0;
 bool g_focusChanging = false;
 
 constexpr std::int32_t kWheelDeltaPerNotch = 120;
-// Beyond this growth of the window chain the parent is not the host's frame.
-constexpr std::int32_t kMaxChainGrowth = 80;
 // Parents of a different size by more than this are not part of the plug-in's window.
 constexpr std::int32_t kMaxParentSizeDifference = 60;
-constexpr std::uint32_t kCaptionStyle = 0x00C00000;
-
-std::int32_t trunc32(double value) {
-    return static_cast<std::int32_t>(value);
-}
 
 bool isContainer(CView* view) {
     return view && view->notify(nullptr, kMsgCheckIfViewContainer) == 1;
@@ -53,28 +45,24 @@ CFrame::CFrame(const CCoordRect& size, platform::WindowHandle parentWindow,
     : CViewContainer(size), m_editor(editor), m_parentWindow(parentWindow), m_dropHandler(this) {
     m_attached = true;
     m_parentFrame = this;
-    auto& b = backend();
-    const std::int32_t ole = b.oleInitialize();
-    m_oleInitialized = ole == platform::kHResultOk || ole == platform::kHResultFalse;
+    m_threadUseBegun = winsys::beginThreadUse();
     GDIPlusGlobals::enter();
-    g_osMajorVersion = b.osMajorVersion();
+    m_doubleBuffered = winsys::areWindowsDoubleBuffered();
     createWindow();
 }
 
 void CFrame::createWindow() {
     if (!m_parentWindow) return;
-    auto& b = backend();
     if (g_classUseCount++ == 0) {
-        b.registerFrameWindowClass();
-        g_swappedButtons = b.areMouseButtonsSwapped();
+        winsys::registerFrameWindowClass();
+        g_swappedButtons = winsys::areMouseButtonsSwapped();
     }
-    m_window = b.createFrameWindow(m_parentWindow, trunc32(m_size.getWidth()),
-                                   trunc32(m_size.getHeight()), g_osMajorVersion >= 6, this);
+    m_window = winsys::createFrameWindow(m_parentWindow, trunc32(m_size.getWidth()),
+                                         trunc32(m_size.getHeight()), this);
     CFrame::setDropActive(true);
 }
 
 CFrame::~CFrame() {
-    auto& b = backend();
     if (m_modalView) {
         CView* modal = m_modalView;
         m_modalView = nullptr;
@@ -87,16 +75,16 @@ CFrame::~CFrame() {
     m_focusView = nullptr;
     m_mouseOverView = nullptr;
     CViewContainer::removeAll(true);
-    if (m_oleInitialized) b.oleUninitialize();
+    if (m_threadUseBegun) winsys::endThreadUse();
     if (m_backBuffer) {
         m_backBuffer->release();
         m_backBuffer = nullptr;
     }
     if (m_window) {
-        b.clearWindowUserData(m_window);
-        b.destroyWindow(m_window);
+        winsys::clearWindowUserData(m_window);
+        winsys::destroyWindow(m_window);
         m_window = nullptr;
-        if (--g_classUseCount == 0) b.unregisterFrameWindowClass();
+        if (--g_classUseCount == 0) winsys::unregisterFrameWindowClass();
     }
     GDIPlusGlobals::exit();
 }
@@ -112,9 +100,12 @@ bool CFrame::buttonsSwapped() {
 
 void CFrame::idle() {
     if (!m_open) return;
-    // Input and exposures first, so that what they mark dirty is redrawn in the same tick.
-    backend().processPendingEvents();
-    if (m_open) updateDirtyViews();
+    // Input and exposures first, so that what they mark dirty is redrawn in the same pass,
+    // and the window painted once at the end of it.
+    winsys::handlePendingEvents();
+    if (!m_open) return;
+    updateDirtyViews();
+    if (m_window) winsys::paintPendingUpdate(m_window);
 }
 
 void CFrame::doIdleStuff() {
@@ -122,7 +113,7 @@ void CFrame::doIdleStuff() {
 }
 
 std::uint32_t CFrame::getTicks() const {
-    return backend().tickCount();
+    return winsys::tickCount();
 }
 
 std::int32_t CFrame::getKnobMode() const {
@@ -142,11 +133,10 @@ void CFrame::endEdit(std::int32_t index) {
 }
 
 bool CFrame::getCurrentMouseLocation(CCoordPoint& where) const {
-    auto& b = backend();
     platform::PointI screen;
-    b.getCursorPosition(screen);
+    winsys::getCursorPosition(screen);
     platform::RectI window;
-    if (m_window) b.getWindowRect(m_window, window);
+    if (m_window) winsys::getWindowRect(m_window, window);
     where = CCoordPoint(screen.x - window.left, screen.y - window.top);
     return true;
 }
@@ -160,24 +150,22 @@ CButtonState CFrame::getCurrentMouseButtons() const {
 }
 
 CButtonState CFrame::pollButtonState() {
-    auto& b = backend();
     using platform::PolledKey;
     CButtonState state = 0;
-    const bool left = b.isKeyPressedNow(PolledKey::leftButton);
-    const bool right = b.isKeyPressedNow(PolledKey::rightButton);
+    const bool left = winsys::isKeyPressedNow(PolledKey::leftButton);
+    const bool right = winsys::isKeyPressedNow(PolledKey::rightButton);
     if (left) state |= g_swappedButtons ? kButtonRight : kButtonLeft;
     if (right) state |= g_swappedButtons ? kButtonLeft : kButtonRight;
-    if (b.isKeyPressedNow(PolledKey::middleButton)) state |= kButtonMiddle;
-    if (b.isKeyPressedNow(PolledKey::shift)) state |= kModShift;
-    if (b.isKeyPressedNow(PolledKey::control)) state |= kModControl;
-    if (b.isKeyPressedNow(PolledKey::alt)) state |= kModAlt;
+    if (winsys::isKeyPressedNow(PolledKey::middleButton)) state |= kButtonMiddle;
+    if (winsys::isKeyPressedNow(PolledKey::shift)) state |= kModShift;
+    if (winsys::isKeyPressedNow(PolledKey::control)) state |= kModControl;
+    if (winsys::isKeyPressedNow(PolledKey::alt)) state |= kModAlt;
     return state;
 }
 
 void CFrame::setCursor(std::int32_t shape) {
-    auto& b = backend();
     if (!m_cursorSaved) {
-        m_savedCursor = b.getCursor();
+        m_savedCursor = winsys::getCursor();
         m_cursorSaved = true;
     }
     switch (shape) {
@@ -189,21 +177,20 @@ void CFrame::setCursor(std::int32_t shape) {
     case 6:
     case 8:
     case 9:
-        b.setSystemCursor(shape);
+        winsys::setSystemCursor(shape);
         break;
     default:
-        b.setCursor(m_savedCursor);
+        winsys::setCursor(m_savedCursor);
         break;
     }
 }
 
 bool CFrame::setDropActive(bool active) {
     if (!m_window) return false;
-    auto& b = backend();
-    if (m_dropActive) b.revokeDropTarget(m_window);
+    if (m_dropActive) winsys::revokeDropTarget(m_window);
     m_dropActive = false;
     if (!active) return true;
-    m_dropActive = b.registerDropTarget(m_window, &m_dropHandler);
+    m_dropActive = winsys::registerDropTarget(m_window, &m_dropHandler);
     return m_dropActive;
 }
 
@@ -349,7 +336,7 @@ CMouseEventResult CFrame::onMouseUp(CCoordPoint& where, const CButtonState& butt
 }
 
 CMouseEventResult CFrame::onMouseMoved(CCoordPoint& where, const CButtonState& buttons) {
-    if (!m_leaveTracking && m_window) m_leaveTracking = backend().requestMouseLeaveNotice(m_window);
+    if (!m_leaveTracking && m_window) m_leaveTracking = winsys::requestMouseLeaveNotice(m_window);
     if (m_mouseObserver) m_mouseObserver->onMouseMoved(this, where);
     if (m_modalView) return m_modalView->onMouseMoved(where, buttons);
     if (m_mouseDownView) {
@@ -446,7 +433,7 @@ void CFrame::invalidRect(const CCoordRect& rect) {
     r.top = trunc32(rect.top);
     r.right = trunc32(rect.right);
     r.bottom = trunc32(rect.bottom);
-    backend().invalidateRect(m_window, r, true);
+    winsys::invalidateRect(m_window, r, true);
 }
 
 void CFrame::invalid() {
@@ -455,7 +442,7 @@ void CFrame::invalid() {
 }
 
 void CFrame::paint(const platform::WindowMessage& message) {
-    if (g_osMajorVersion <= 5 && !m_backBuffer)
+    if (!m_doubleBuffered && !m_backBuffer)
         m_backBuffer = new COffscreenContext(this, trunc32(m_size.getWidth()),
                                              trunc32(m_size.getHeight()), kBlackCColor);
     CDrawContext* context =
@@ -484,13 +471,12 @@ CButtonState CFrame::flagsFromKeyState(std::uint32_t keyState) const {
     if (keyState & platform::kMkXButton2) flags |= kButton5;
     if (keyState & platform::kMkControl) flags |= kModControl;
     if (keyState & platform::kMkShift) flags |= kModShift;
-    if (backend().isMessageKeyDown(platform::MessageKey::alt)) flags |= kModAlt;
+    if (winsys::isMessageKeyDown(platform::MessageKey::alt)) flags |= kModAlt;
     return flags;
 }
 
 platform::MessageAnswer CFrame::handleWindowMessage(const platform::WindowMessage& message) {
     using platform::MessageKind;
-    auto& b = backend();
     platform::MessageAnswer answer;
     switch (message.kind) {
     case MessageKind::destroy:
@@ -514,22 +500,22 @@ platform::MessageAnswer CFrame::handleWindowMessage(const platform::WindowMessag
         CButtonState flags = flagsFromKeyState(message.keyState);
         if (message.kind == MessageKind::buttonDoubleClick) flags |= kDoubleClick;
         CCoordPoint where(message.point.x, message.point.y);
-        if (onMouseDown(where, flags) == kMouseHandled && m_window) b.setCapture(m_window);
+        if (onMouseDown(where, flags) == kMouseHandled && m_window) winsys::setCapture(m_window);
         break;
     }
     case MessageKind::buttonUp: {
         CCoordPoint where(message.point.x, message.point.y);
         onMouseUp(where, flagsFromKeyState(message.keyState));
-        b.releaseCapture();
+        winsys::releaseCapture();
         break;
     }
     case MessageKind::wheel: {
         CButtonState flags = 0;
-        if (b.isMessageKeyDown(platform::MessageKey::shift)) flags |= kModShift;
-        if (b.isMessageKeyDown(platform::MessageKey::control)) flags |= kModControl;
-        if (b.isMessageKeyDown(platform::MessageKey::alt)) flags |= kModAlt;
+        if (winsys::isMessageKeyDown(platform::MessageKey::shift)) flags |= kModShift;
+        if (winsys::isMessageKeyDown(platform::MessageKey::control)) flags |= kModControl;
+        if (winsys::isMessageKeyDown(platform::MessageKey::alt)) flags |= kModAlt;
         platform::RectI window;
-        if (m_window) b.getWindowRect(m_window, window);
+        if (m_window) winsys::getWindowRect(m_window, window);
         const CCoordPoint where(message.point.x - window.left, message.point.y - window.top);
         // Whole notches only, truncated towards zero.
         const std::int32_t notches = message.wheelDelta / kWheelDeltaPerNotch;
@@ -563,53 +549,24 @@ bool CFrame::setSize(double width, double height) {
         m_backBuffer->release();
         m_backBuffer = nullptr;
     }
-    auto& b = backend();
-    const std::int32_t m = 2 * b.dialogFrameHeight();
-    if (!m_window) {
+    if (!m_window || winsys::resizeFrameWindow(m_window, trunc32(width), trunc32(height)))
         setViewSize(newSize, true);
-        return true;
-    }
-    const std::int32_t w = trunc32(width);
-    const std::int32_t h = trunc32(height);
-    std::int32_t dx = 0;
-    std::int32_t dy = 0;
-    platform::WindowHandle current = m_window;
-    if (m != 0) {
-        do {
-            platform::WindowHandle parent = b.getParent(current);
-            if (!parent || b.getClassName(parent) == u"MDIClient") break;
-            platform::RectI currentRect;
-            platform::RectI parentRect;
-            b.getWindowRect(current, currentRect);
-            b.getWindowRect(parent, parentRect);
-            b.setWindowSize(current, w + dx, h + dy);
-            dx += (parentRect.right - parentRect.left) - (currentRect.right - currentRect.left);
-            dy += (parentRect.bottom - parentRect.top) - (currentRect.bottom - currentRect.top);
-            if (dx > kMaxChainGrowth || dy > kMaxChainGrowth) return true;
-            if (dx < 0) dx = 0;
-            if (dy < 0) dy = 0;
-            current = parent;
-        } while (dx != m);
-    }
-    b.setWindowSize(current, w + dx, h + dy);
-    setViewSize(newSize, true);
     return true;
 }
 
 bool CFrame::getPosition(std::int32_t& x, std::int32_t& y) const {
     if (!m_open || !m_window) return false;
-    auto& b = backend();
     platform::RectI frameRect;
-    b.getWindowRect(m_window, frameRect);
+    winsys::getWindowRect(m_window, frameRect);
     const std::int32_t frameWidth = frameRect.right - frameRect.left;
     const std::int32_t frameHeight = frameRect.bottom - frameRect.top;
     platform::WindowHandle outer = m_window;
     for (;;) {
-        if ((b.getWindowStyle(outer) & kCaptionStyle) == kCaptionStyle) break;
-        platform::WindowHandle parent = b.getParent(outer);
+        if (winsys::hasTitleBar(outer)) break;
+        platform::WindowHandle parent = winsys::getParent(outer);
         if (!parent) break;
         platform::RectI parentRect;
-        b.getWindowRect(parent, parentRect);
+        winsys::getWindowRect(parent, parentRect);
         if (std::abs((parentRect.right - parentRect.left) - frameWidth) >
                 kMaxParentSizeDifference ||
             std::abs((parentRect.bottom - parentRect.top) - frameHeight) > kMaxParentSizeDifference)
@@ -617,9 +574,9 @@ bool CFrame::getPosition(std::int32_t& x, std::int32_t& y) const {
         outer = parent;
     }
     platform::RectI outerRect;
-    b.getWindowRect(outer, outerRect);
+    winsys::getWindowRect(outer, outerRect);
     platform::PointI corner{outerRect.left, outerRect.top};
-    b.mapWindowPoints(nullptr, b.getParent(outer), &corner, 1);
+    winsys::mapWindowPoints(nullptr, winsys::getParent(outer), &corner, 1);
     x = corner.x;
     y = corner.y;
     return true;
@@ -627,13 +584,12 @@ bool CFrame::getPosition(std::int32_t& x, std::int32_t& y) const {
 
 bool CFrame::getSize(CCoordRect& size) const {
     if (!m_open || !m_window) return false;
-    auto& b = backend();
-    platform::WindowHandle parent = b.getParent(m_window);
+    platform::WindowHandle parent = winsys::getParent(m_window);
     platform::RectI rect;
-    b.getWindowRect(parent, rect);
-    platform::WindowHandle ancestor = b.getParent(b.getParent(parent));
+    winsys::getWindowRect(parent, rect);
+    platform::WindowHandle ancestor = winsys::getParent(winsys::getParent(parent));
     platform::PointI corner{rect.left, rect.top};
-    b.mapWindowPoints(nullptr, ancestor, &corner, 1);
+    winsys::mapWindowPoints(nullptr, ancestor, &corner, 1);
     size = CCoordRect(corner.x, corner.y, rect.right, rect.bottom);
     return true;
 }

@@ -14,7 +14,7 @@
 
 #include "toolkit/CDropHandler.h"
 #include "toolkit/CViewContainer.h"
-#include "toolkit/platform/ToolkitBackend.h"
+#include "toolkit/platform/WindowSystem.h"
 
 #include <cstdint>
 
@@ -49,7 +49,7 @@ public:
     // Pointer position relative to the window.
     virtual bool getCurrentMouseLocation(CCoordPoint& where) const;
     virtual CButtonState getCurrentMouseButtons() const;
-    // 0 restores the cursor in force before the first change; see platform::setSystemCursor.
+    // 0 restores the cursor in force before the first change; see window_system::setSystemCursor.
     virtual void setCursor(std::int32_t shape);
     virtual void setFocusView(CView* view);
     virtual CView* getFocusView() const { return m_focusView; }
@@ -124,7 +124,8 @@ private:
     bool m_leaveTracking = false;
     platform::CursorHandle m_savedCursor = nullptr;
     bool m_cursorSaved = false;
-    bool m_oleInitialized = false;
+    bool m_threadUseBegun = false;
+    bool m_doubleBuffered = true;
 };
 
 } // namespace VSTGUI

@@ -19,8 +19,9 @@ COffscreenContext::COffscreenContext(CFrame* frame, std::int32_t width, std::int
 }
 
 COffscreenContext::~COffscreenContext() {
-    // The graphics object draws into the bitmap's image: it goes first.
-    deleteGraphics();
+    // The bitmap may hold the last reference to the 2-D library: every object of the library
+    // (the graphics object draws into the bitmap's image) goes before it.
+    deletePlatformObjects();
     m_bitmap->release();
 }
 

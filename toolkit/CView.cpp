@@ -153,9 +153,11 @@ CCoordPoint& CView::localToFrame(CCoordPoint& point) const {
 }
 
 void CView::setBackground(CBitmap* background) {
+    // The new bitmap is held before the old one goes: setting the bitmap the view already holds
+    // (perhaps its last reference) must not free it.
+    if (background) background->retain();
     if (m_background) m_background->release();
     m_background = background;
-    if (m_background) m_background->retain();
     setDirty(true);
 }
 

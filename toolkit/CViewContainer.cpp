@@ -89,6 +89,9 @@ void CViewContainer::detachChild(CView* view, bool release, bool tellInvalid) {
     if (tellInvalid) view->invalid();
     if (m_parentFrame) m_parentFrame->onViewRemoved(view);
     if (m_attached) view->removed(this);
+    // The next move, mouse-up or drag event must not reach a view that may be gone.
+    if (m_mouseDownView == view) m_mouseDownView = nullptr;
+    if (m_dragView == view) m_dragView = nullptr;
     m_children.erase(std::find(m_children.begin(), m_children.end(), view));
     if (release) view->release(); // the caller's reference
     // NOLINTNEXTLINE(clang-analyzer-cplusplus.NewDelete): the container's own reference
@@ -207,11 +210,8 @@ void CViewContainer::drawRect(CDrawContext* context, const CCoordRect& updateRec
             m_offscreen =
                 new COffscreenContext(m_parentFrame, static_cast<std::int32_t>(m_size.getWidth()),
                                       static_cast<std::int32_t>(m_size.getHeight()), kBlackCColor);
-        // The offscreen surface is in this container's coordinates already.
-        const CCoordPoint savedOffset = m_offscreen->getOffset();
-        m_offscreen->setOffset(CCoordPoint(-m_size.left, -m_size.top));
+        // The offscreen's pixels are this container's coordinates: its own origin stays.
         drawChildren(m_offscreen, updateRect);
-        m_offscreen->setOffset(savedOffset);
         CCoordRect target = updateRect;
         target.bound(m_size);
         m_offscreen->getBitmap()->draw(

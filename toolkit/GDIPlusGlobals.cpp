@@ -2,20 +2,22 @@
 #include "toolkit/GDIPlusGlobals.h"
 
 #include "toolkit/CFontDesc.h"
-#include "toolkit/platform/ToolkitBackend.h"
+#include "toolkit/platform/Drawing2D.h"
 
 namespace VSTGUI {
+
+namespace draw2d = platform::drawing2d;
 
 GDIPlusGlobals* GDIPlusGlobals::s_instance = nullptr;
 
 GDIPlusGlobals::GDIPlusGlobals() {
-    m_started = platform::backend().startup(m_token) == platform::kOk;
+    m_started = draw2d::startup(m_token) == platform::kOk;
 }
 
 GDIPlusGlobals::~GDIPlusGlobals() {
     CFontDesc::freeBuiltInPlatformFonts();
     // A library that did not start is not shut down.
-    if (m_started) platform::backend().shutdown(m_token);
+    if (m_started) draw2d::shutdown(m_token);
 }
 
 void GDIPlusGlobals::enter() {

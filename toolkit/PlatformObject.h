@@ -4,9 +4,14 @@
 // not appear.
 #pragma once
 
-#include "toolkit/platform/ToolkitBackend.h"
+#include "toolkit/platform/Drawing2D.h"
 
 namespace VSTGUI {
+
+// Truncation towards zero, as every integer platform call takes its coordinates.
+inline std::int32_t trunc32(double value) {
+    return static_cast<std::int32_t>(value);
+}
 
 template <typename Handle>
 struct PlatformObject {

@@ -4,8 +4,9 @@
 # Benchmark, libsndfile and libsoxr (plughost's files and sample-rate conversion), FFTW
 # (benchmarks only), mingw-w64 cross compilers, wine64 and wine32 for Windows tests, cairo, Xlib,
 # fontconfig and libjpeg with an Xvfb server for the toolkit's Linux back end and its window
-# tests, clang with its libFuzzer runtime for the fuzz targets, and a German locale (tests check
-# that number texts ignore the locale).
+# tests, the LV2 headers, lilv and its tools (lv2apply) for the LV2 bundle and its tests, clang
+# with its libFuzzer runtime for the fuzz targets, and a German locale (tests check that number
+# texts ignore the locale).
 # Safe to run again: it installs only what is missing.
 set -euo pipefail
 
@@ -17,6 +18,7 @@ packages=(
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
     wine64 wine32:i386 fonts-liberation
     libcairo2-dev libx11-dev libfontconfig-dev libjpeg62-turbo-dev xvfb xauth
+    lv2-dev liblilv-dev lilv-utils
     clang-14 libclang-rt-14-dev
 )
 

@@ -57,7 +57,8 @@ void BM_ToolkitFullPaint(benchmark::State& state) {
     x11::processEvents();
     const int before = view->paints;
     for (auto _ : state) {
-        frame->invalidRect(area); // the pump runs inside and paints the whole frame
+        frame->invalidRect(area);
+        x11::processEvents(); // paints the whole frame
     }
     if (view->paints - before != static_cast<int>(state.iterations()))
         state.SkipWithError("the view was not painted once per iteration");

@@ -25,7 +25,8 @@ using Calls = std::vector<std::string>;
 
 // The text with the numbers of handle names ("path2", "g1", "font1") dropped.
 std::string withoutHandleNumbers(const std::string& text) {
-    static const char* const kinds[] = {"path", "font", "family", "image", "g", "pen", "brush"};
+    static const char* const kinds[] = {"path", "font", "family", "image",
+                                        "g",    "pen",  "brush",  "attributes"};
     std::string out;
     std::size_t i = 0;
     while (i < text.size()) {
@@ -187,6 +188,23 @@ TEST_F(Canvas, TextInRectIsAlwaysAntiAliasedWithTheAlignmentOfItsLastArgument) {
               callsOf([&] { context->drawString("level", VSTGUI::CCoordPoint(5, 15), true); }));
 }
 
+TEST_F(Canvas, AMissingFaceOrTextIsTheEmptyOne) {
+    beginPass();
+    EXPECT_EQ(canvasSetFont(shell, nullptr, 12, 0), 1);
+    ASSERT_EQ(shell->fontCache().size(), 1u);
+    EXPECT_STREQ(static_cast<VSTGUI::CFontDesc*>(shell->fontCache()[0])->getName(), "");
+    canvasSetFont(shell, "Arial", 12, 0);
+    context->drawString("x", VSTGUI::CCoordPoint(0, 0), true); // makes the platform font
+    const VSTGUI::CCoordRect area(0, 0, 200, 20);
+    EXPECT_EQ(callsOf([&] { EXPECT_EQ(canvasTextAt(shell, nullptr, 5, 15, 1), 1); }),
+              callsOf([&] { context->drawString("", VSTGUI::CCoordPoint(5, 15), true); }));
+    EXPECT_EQ(
+        callsOf([&] { EXPECT_EQ(canvasTextAligned(shell, nullptr, 0, 0, 200, 20, 0, 1), 1); }),
+        callsOf([&] { context->drawString("", area, VSTGUI::kAlignLeft, true); }));
+    EXPECT_EQ(callsOf([&] { EXPECT_EQ(canvasTextInRect(shell, nullptr, 0, 0, 200, 20, 0, 2), 1); }),
+              callsOf([&] { context->drawString("", area, VSTGUI::kAlignRight, true); }));
+}
+
 TEST_F(Canvas, FontCacheKeepsOneDescriptionPerFaceIgnoringCase) {
     beginPass();
     EXPECT_EQ(canvasSetFont(shell, "verdana", 12, 0), 1);
@@ -227,7 +245,12 @@ TEST_F(Canvas, StringWidthIsWhatTheContextMeasures) {
     beginPass();
     canvasSetFont(shell, "Arial", 12, 0);
     EXPECT_EQ(canvasStringWidth(shell, "abc"), context->getStringWidth("abc"));
-    EXPECT_EQ(canvasStringWidth(shell, nullptr), -1.0);
+    // A missing text is measured as an empty one, not refused with -1.
+    backend->measuredWidth = 0.0f;
+    backend->clearLog();
+    EXPECT_EQ(canvasStringWidth(shell, nullptr), 0.0);
+    ASSERT_EQ(backend->count("measureString"), 1u);
+    EXPECT_NE(backend->callsOf("measureString")[0].find("\"\", -1"), std::string::npos);
 }
 
 TEST_F(Canvas, EditorSizeIsTheCreatedSizeAndASecondEditorIsRefused) {
@@ -273,6 +296,23 @@ TEST_F(Canvas, ResourceImagesAreHeldOnlyWithPixels) {
     EXPECT_EQ(imageLoadResourceName(image, "nothing"), 0);
     EXPECT_EQ(imageWidth(image), 0.0);
     EXPECT_EQ(imageLoadResourceId(image, 4711), 0);
+    EXPECT_EQ(imageDelete(image), 1);
+}
+
+TEST_F(Canvas, AlphaUsesItsLowEightBitsAndTransparentDrawsLikeOpaque) {
+    backend->resourceImages["knob"] = {120, 40};
+    TarvoImage* image = imageNew();
+    ASSERT_EQ(imageLoadResourceName(image, "knob"), 1);
+    beginPass();
+    const auto draw = [&](TarvoInt alpha) {
+        return callsOf([&] { imageDrawAlpha(image, shell, 1, 2, 11, 12, 3, 4, alpha); });
+    };
+    const Calls opaque =
+        callsOf([&] { EXPECT_EQ(imageDraw(image, shell, 1, 2, 11, 12, 3, 4), 1); });
+    EXPECT_EQ(callsOf([&] { imageDrawTransparent(image, shell, 1, 2, 11, 12, 3, 4); }), opaque);
+    EXPECT_EQ(draw(0x1FF), opaque);
+    EXPECT_EQ(draw(0x180), draw(0x80));
+    EXPECT_NE(draw(0x80), opaque);
     EXPECT_EQ(imageDelete(image), 1);
 }
 

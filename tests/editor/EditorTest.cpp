@@ -4,6 +4,7 @@
 // drawing pass end to end.
 #include "RecordingBackend.h"
 #include "TestHost.h"
+#include "TestViews.h"
 #include "editor/CVeSTEditor.h"
 #include "editor/CVeSTView.h"
 #include "editor/EditorConfiguration.h"
@@ -122,7 +123,7 @@ TEST_F(Editor, ClosingThePluginWithTheEditorOpenClosesTheFrame) {
     record = nullptr;
     EXPECT_TRUE(backend->window(window).destroyed);
     EXPECT_EQ(VSTGUI::CFrame::windowClassUseCount(), 0);
-    EXPECT_EQ(backend->count("oleUninitialize"), backend->count("oleInitialize"));
+    EXPECT_EQ(backend->count("endThreadUse"), backend->count("beginThreadUse"));
 }
 
 TEST_F(Editor, KnobModeIsSharedByEveryEditor) {
@@ -164,6 +165,74 @@ TEST_F(Editor, BeginAndEndEditReachTheHost) {
     });
     EXPECT_EQ(begin->index, 3);
     EXPECT_FALSE(editor->lastEditAnswer()); // the test host answers 0
+}
+
+TEST_F(Editor, TheWheelGoesToTheViewUnderThePointerWithThePolledButtons) {
+    ASSERT_EQ(call(effEditOpen, 0, 0, parent), 1);
+    VSTGUI::test::Journal journal;
+    editor->getFrame()->addView(
+        new VSTGUI::test::JournalView("top", VSTGUI::CCoordRect(0, 0, 100, 100), journal));
+    backend->cursor = {150, 160}; // the frame's window sits at 100, 100
+    backend->pressedNow = {platform::PolledKey::shift};
+    backend->clearLog();
+    EXPECT_TRUE(editor->onWheel(2.0f));
+    EXPECT_EQ(journal, (VSTGUI::test::Journal{"top: wheel 50,60 2 flags=16"}));
+    // The draw context it read the pointer through is gone again.
+    EXPECT_EQ(backend->count("getWindowDeviceContext"), 1u);
+    EXPECT_EQ(backend->count("releaseWindowDeviceContext"), 1u);
+}
+
+TEST_F(Editor, DrawingWithoutARectangleRedrawsTheWholeFrame) {
+    ASSERT_EQ(call(effEditOpen, 0, 0, parent), 1);
+    VSTGUI::test::Journal journal;
+    editor->getFrame()->addView(
+        new VSTGUI::test::JournalView("top", VSTGUI::CCoordRect(300, 200, 400, 300), journal));
+    editor->draw(nullptr);
+    EXPECT_EQ(journal, (VSTGUI::test::Journal{
+                           "top: draw update=0,0,400,300 clip=300,200,400,300 offset=0,0"}));
+}
+
+namespace {
+std::vector<std::string> g_keys;
+void recordKeyDown(CVeST*, int character, std::uint8_t modifier, std::uint8_t virtualKey) {
+    g_keys.push_back("down " + std::to_string(character) + " " + std::to_string(modifier) + " " +
+                     std::to_string(virtualKey));
+}
+void recordKeyUp(CVeST*, int character, std::uint8_t modifier, std::uint8_t virtualKey) {
+    g_keys.push_back("up " + std::to_string(character) + " " + std::to_string(modifier) + " " +
+                     std::to_string(virtualKey));
+}
+} // namespace
+
+TEST_F(Editor, KeysReachTheEntriesThroughTheFrameAndAnswerOneOnlyWhenTheFrameUsedThem) {
+    PluginConfiguration<TTarvoEffect> configuration = editorConfiguration();
+    configuration.keyDown = recordKeyDown;
+    configuration.keyUp = recordKeyUp;
+    AEffect* other = createPlugin<TTarvoEffect>(&TestHost::callback, configuration);
+    auto* otherEditor = dynamic_cast<CVeSTEditor*>(static_cast<CVeST*>(other->object)->getEditor());
+    ASSERT_TRUE(otherEditor->open(parent));
+    const auto key = [other](VstInt32 opcode) {
+        // Character 97 in the index, virtual key 40 in the value, modifiers 5 in the option.
+        return other->dispatcher(other, opcode, 97, 40, nullptr, 5.0f);
+    };
+    g_keys.clear();
+    // No focus view: the frame answers -1 and the view hears nothing.
+    EXPECT_EQ(key(effEditKeyDown), 0);
+    EXPECT_TRUE(g_keys.empty());
+    // The view with the focus answers 1 and hands the key on unchanged.
+    otherEditor->getFrame()->setFocusView(otherEditor->view());
+    EXPECT_EQ(key(effEditKeyDown), 1);
+    EXPECT_EQ(key(effEditKeyUp), 1);
+    EXPECT_EQ(g_keys, (std::vector<std::string>{"down 97 5 40", "up 97 5 40"}));
+    // A focus view answering 0 is an answer of 0.
+    VSTGUI::test::Journal journal;
+    auto* quiet = new VSTGUI::test::JournalView("quiet", VSTGUI::CCoordRect(0, 0, 5, 5), journal);
+    quiet->keyAnswer = 0;
+    otherEditor->getFrame()->addView(quiet);
+    otherEditor->getFrame()->setFocusView(quiet);
+    EXPECT_EQ(key(effEditKeyDown), 0);
+    EXPECT_EQ(journal, (VSTGUI::test::Journal{"quiet: keydown 40"}));
+    other->dispatcher(other, effClose, 0, 0, nullptr, 0.0f);
 }
 
 TEST_F(Editor, KeysWithoutAFrameAnswerZero) {
@@ -224,6 +293,22 @@ TEST_F(Editor, IdleTicksRedrawOnTheEffectsTimer) {
     clock += 100;
     call(effEditIdle); // closed: no timer
     EXPECT_EQ(trimmer().LastRedrawTick(), 1002);
+}
+
+TEST_F(Editor, TheRedrawTimerGoesOnAcrossTheWrapOfTheClock) {
+    ASSERT_EQ(call(effEditOpen, 0, 0, parent), 1);
+    static std::int32_t clock = 0;
+    clock = 0x7FFFFFF0; // 16 ms before the 31-bit clock starts again at 0
+    trimmer().SetClockSource([]() noexcept { return clock; });
+    trimmer().SetRedrawRate(30.0); // every 33.3 ms
+    call(effEditIdle);
+    EXPECT_EQ(trimmer().LastRedrawTick(), 0x7FFFFFF0);
+    clock = 0x10; // 32 ms later
+    call(effEditIdle);
+    EXPECT_EQ(trimmer().LastRedrawTick(), 0x7FFFFFF0);
+    clock = 0x20; // 48 ms later
+    call(effEditIdle);
+    EXPECT_EQ(trimmer().LastRedrawTick(), 0x20);
 }
 
 TEST_F(Editor, PaintRunsTheDrawingPassWithTheCurrentDrawContext) {

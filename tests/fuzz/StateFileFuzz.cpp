@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // plughost's state-file reader on arbitrary bytes: it either throws Failure or answers a state
 // that encodes back to a file it reads as the same state.
-#include "Failure.h"
-#include "StateFile.h"
+#include "core/Failure.h"
+#include "core/StateFile.h"
 
 #include <cstdio>
 #include <cstdlib>

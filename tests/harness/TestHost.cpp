@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "TestHost.h"
 
+#include "core/Failure.h"
+
 #include <cstring>
 
 namespace testhost {
@@ -19,7 +21,11 @@ std::string trimmerPath() {
 }
 
 TestHost::TestHost(const std::string& library) {
-    m_library.open(library, m_loadError);
+    try {
+        m_library = std::make_unique<plughost::PluginLibrary>(library);
+    } catch (const plughost::Failure& failure) {
+        m_loadError = failure.what();
+    }
     g_activeHost = this;
     timeInfo.sampleRate = 48000.0;
     timeInfo.tempo = 120.0;
@@ -40,7 +46,7 @@ AEffect* TestHost::create(const char* entry) {
 }
 
 AEffect* TestHost::createWithCallback(const char* entry, audioMasterCallback hostCallback) {
-    auto main = reinterpret_cast<VstPluginMainProc>(m_library.symbol(entry));
+    const VstPluginMainProc main = m_library ? m_library->entry(entry) : nullptr;
     if (main == nullptr) return nullptr;
     g_activeHost = this;
     AEffect* effect = main(hostCallback);

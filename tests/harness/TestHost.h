@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: MIT
-// A scriptable host for tests: loads a plug-in library by path through its exported entry,
-// as a host does, and drives it through the host record only. The host callback records every
-// call and answers the version, time information or null as the test sets it up.
+// A scriptable host for tests: loads a plug-in library by path and finds its exported entries
+// the way plughost's host core does (core/PluginLibrary.h), and drives it through the host
+// record only. The host callback records every call and answers the version, time information
+// or null as the test sets it up.
 #pragma once
 
+#include "core/ChannelBuffers.h"
+#include "core/PluginLibrary.h"
 #include "host/VstInterface.h"
-#include "hostkit/DynamicLibrary.h"
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,7 +39,7 @@ public:
     TestHost(const TestHost&) = delete;
     TestHost& operator=(const TestHost&) = delete;
 
-    bool loaded() const { return m_library.isOpen(); }
+    bool loaded() const { return m_library != nullptr; }
     const std::string& loadError() const { return m_loadError; }
 
     // Calls the named exported entry with this host's callback (or with `callback`).
@@ -72,24 +75,14 @@ public:
 private:
     VstIntPtr answer(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, float opt);
 
-    hostkit::DynamicLibrary m_library;
+    std::unique_ptr<plughost::PluginLibrary> m_library;
     std::string m_loadError;
     std::vector<AEffect*> m_open;
     std::array<int, 128> m_opcodeCounts{};
 };
 
-// Eight channels of `frames` samples each, as host buffers.
+// Channels of `frames` samples each, as host buffers.
 template <class Sample>
-struct ChannelBuffers {
-    ChannelBuffers(int channels, int frames)
-        : data(static_cast<std::size_t>(channels),
-               std::vector<Sample>(static_cast<std::size_t>(frames))) {
-        for (auto& channel : data)
-            pointers.push_back(channel.data());
-    }
-    Sample** channels() { return pointers.data(); }
-    std::vector<std::vector<Sample>> data;
-    std::vector<Sample*> pointers;
-};
+using ChannelBuffers = plughost::ChannelBuffers<Sample>;
 
 } // namespace testhost

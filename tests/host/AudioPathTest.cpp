@@ -5,6 +5,9 @@
 // (and exported to the library), and a child process runs the processing under a system-call
 // filter that only lets the clock through.
 #include "TestHost.h"
+#ifdef QT_LV2_BUNDLE
+#include "Lv2Trimmer.h"
+#endif
 
 #include <gtest/gtest.h>
 
@@ -146,6 +149,9 @@ struct Session {
     AEffect* effect = nullptr;
     ChannelBuffers<float> in{kChannels, kFrames}, out{kChannels, kFrames};
     ChannelBuffers<double> din{kChannels, kFrames}, dout{kChannels, kFrames};
+#ifdef QT_LV2_BUNDLE
+    Lv2Trimmer lv2; // the LV2 library's run too, its first level changing on every call
+#endif
 
     Session() {
         host.recordCalls = false;
@@ -165,6 +171,10 @@ struct Session {
             effect->processReplacing(effect, in.channels(), out.channels(), kFrames);
             effect->processDoubleReplacing(effect, din.channels(), dout.channels(), kFrames);
             effect->processReplacing(effect, out.channels(), out.channels(), 0);
+#ifdef QT_LV2_BUNDLE
+            lv2.levels[0] = static_cast<float>(i % 24 - 12);
+            lv2.run(in.channels(), out.channels(), 0, i % 2 == 0 ? kFrames : 0);
+#endif
         }
     }
 };

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "GuardedProcessing.h"
 #include "LoadedTrimmer.h"
 
 #include <gtest/gtest.h>
@@ -82,7 +83,7 @@ TEST_F(Chunks, SavedSlidersRestoreIntoAFreshPlugin) {
         channels[c] = &left;
         outputs[c] = &out[c];
     }
-    fresh->processReplacing(fresh, channels, outputs, 1);
+    process(fresh, channels, outputs, 1);
     EXPECT_FLOAT_EQ(out[4], static_cast<float>(std::pow(10.0, -6.0 / 20.0)));
     EXPECT_FLOAT_EQ(out[0], static_cast<float>(std::pow(10.0, 12.0 / 20.0)));
 }
@@ -177,7 +178,7 @@ TEST_F(Chunks, PresetRestoreIsTheSameAsProjectRestoreAndCallsNoHost) {
         ChannelBuffers<double> in(8, 1), out(8, 1);
         for (auto& channel : in.data)
             channel[0] = 1.0;
-        other->processDoubleReplacing(other, in.channels(), out.channels(), 1);
+        process(other, in, out, 1);
         EXPECT_NEAR(out.data[2][0], std::pow(10.0, 6.0 / 20.0), 1e-12) << index;
         EXPECT_NEAR(out.data[6][0], std::pow(10.0, -12.0 / 20.0), 1e-12) << index;
         host.close(other);

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "GuardedProcessing.h"
 #include "LoadedTrimmer.h"
 
 #include <gtest/gtest.h>
@@ -171,7 +172,7 @@ TEST_F(Dispatcher, AnyNonZeroMainsValueResumesAndZeroSuspends) {
         ChannelBuffers<float> in(8, 4), out(8, 4);
         for (auto& channel : in.data)
             std::fill(channel.begin(), channel.end(), 0.5f);
-        fresh->processReplacing(fresh, in.channels(), out.channels(), 4);
+        process(fresh, in, out, 4);
         EXPECT_EQ(out.data[0][0], 0.0f) << value;
         other.clearCalls();
         other.dispatch(fresh, effMainsChanged, 0, value);
@@ -179,7 +180,7 @@ TEST_F(Dispatcher, AnyNonZeroMainsValueResumesAndZeroSuspends) {
         EXPECT_EQ(other.calls[0].opcode, audioMasterWantMidi) << value;
         EXPECT_EQ(other.calls[0].value, 1) << value;
         EXPECT_EQ(other.count(audioMasterGetTime, kVstTempoValid), 1) << value; // OnInit ran
-        fresh->processReplacing(fresh, in.channels(), out.channels(), 4);
+        process(fresh, in, out, 4);
         EXPECT_EQ(out.data, in.data) << value;
 
         other.clearCalls();

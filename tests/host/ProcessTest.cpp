@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "GuardedProcessing.h"
 #include "LoadedTrimmer.h"
 #include "effect/TTarvoEffect.h"
 #include "host/PluginFactory.h"
@@ -10,7 +11,6 @@
 #include <atomic>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 #include <random>
 #include <thread>
@@ -19,7 +19,6 @@ using namespace testhost;
 
 namespace {
 
-constexpr int kChannels = 8;
 // 10^(-12/20): the gain of a pair at -12 dB.
 constexpr double kMinus12dB = 0.25118864315095801;
 
@@ -32,17 +31,12 @@ void fillNoise(ChannelBuffers<Sample>& buffers, unsigned seed) {
             sample = static_cast<Sample>(level(random));
 }
 
+// The same through a processing entry of the bridge, called directly.
 template <class Sample>
-void process(AEffect* effect, ChannelBuffers<Sample>& in, ChannelBuffers<Sample>& out, int frames) {
-    if constexpr (sizeof(Sample) == sizeof(float))
-        effect->processReplacing(effect, in.channels(), out.channels(), frames);
-    else
-        effect->processDoubleReplacing(effect, in.channels(), out.channels(), frames);
-}
-
-template <class Sample>
-bool sameBits(Sample a, Sample b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
+void process(process_bridge::ProcessEntry<Sample> entry, CVeST* shell, ChannelBuffers<Sample>& in,
+             ChannelBuffers<Sample>& out, int frames) {
+    callGuarded(in.channels(), out.channels(), frames,
+                [&](Sample** inputs, Sample** outputs) { entry(shell, inputs, outputs, frames); });
 }
 
 // The same buffers used for input and output.
@@ -112,21 +106,29 @@ TEST_F(Processing, EachPairHasItsOwnGain) {
     }
 }
 
+// NaN and both infinities on every channel, each in a frame of its own: each comes out as +0.0
+// in its own place only.
+template <class Sample>
+void checkNonFiniteOnEveryChannel(AEffect* effect) {
+    const Sample specials[] = {std::numeric_limits<Sample>::quiet_NaN(),
+                               std::numeric_limits<Sample>::infinity(),
+                               -std::numeric_limits<Sample>::infinity()};
+    ChannelBuffers<Sample> in(kChannels, 3 * kChannels), out(kChannels, 3 * kChannels);
+    fillNoise(in, 5);
+    for (int c = 0; c < kChannels; ++c)
+        for (int k = 0; k < 3; ++k)
+            in.data[c][3 * c + k] = specials[k];
+    process(effect, in, out, 3 * kChannels);
+    for (int c = 0; c < kChannels; ++c)
+        for (int j = 0; j < 3 * kChannels; ++j)
+            EXPECT_TRUE(sameBits(out.data[c][j], j / 3 == c ? Sample(0) : in.data[c][j]))
+                << sizeof(Sample) << "-byte samples, channel " << c << " frame " << j;
+}
+
 TEST_F(Processing, NonFiniteSamplesComeOutAsZeroOnTheirChannelOnly) {
     host.start(effect);
-    ChannelBuffers<float> in(kChannels, 4), out(kChannels, 4);
-    fillNoise(in, 5);
-    in.data[5][1] = std::numeric_limits<float>::infinity();
-    in.data[2][2] = std::numeric_limits<float>::quiet_NaN();
-    in.data[7][3] = -std::numeric_limits<float>::infinity();
-    process(effect, in, out, 4);
-    EXPECT_EQ(out.data[5][1], 0.0f);
-    EXPECT_FALSE(std::signbit(out.data[5][1]));
-    EXPECT_EQ(out.data[2][2], 0.0f);
-    EXPECT_EQ(out.data[7][3], 0.0f);
-    EXPECT_EQ(out.data[4][1], in.data[4][1]);
-    EXPECT_EQ(out.data[5][0], in.data[5][0]);
-    EXPECT_EQ(out.data[5][2], in.data[5][2]);
+    checkNonFiniteOnEveryChannel<float>(effect);
+    checkNonFiniteOnEveryChannel<double>(effect);
 
     // A gain times a huge sample overflows to infinity in doubles and is zeroed the same way.
     effect->setParameter(effect, 0, 1.0f);
@@ -174,6 +176,56 @@ TEST_F(Processing, InPlaceGivesTheSameResultAsSeparateBuffers) {
     checkInPlace<float>(effect, 300);
     checkInPlace<double>(effect, 300);
     checkInPlace<double>(effect, 1);
+}
+
+namespace {
+
+// An effect that passes its eight channels through and notes which loop took each chunk.
+class TLoopProbe final : public TTarvo {
+public:
+    TLoopProbe() { m_channelCount = kChannels; }
+    void OnSample() override {
+        for (int c = 0; c < kChannels; ++c)
+            Samples()[c] = Sanitize(Samples()[c]);
+    }
+    void ChunkRan(process_bridge::FrameLoop loop, std::int32_t frames) {
+        chunks.emplace_back(static_cast<int>(loop), frames);
+    }
+    std::vector<std::pair<int, std::int32_t>> chunks; // loop and frames of every chunk
+};
+
+// Separate buffers, all in place, and channels 0, 3 and 6 in place with the others separate:
+// each layout goes through its own loop, 64 frames at a time.
+template <class Sample>
+void checkFrameLoops(CVeST* shell, TLoopProbe& probe) {
+    using process_bridge::FrameLoop;
+    const std::pair<unsigned, FrameLoop> layouts[] = {
+        {0x00u, FrameLoop::Forward}, {0xFFu, FrameLoop::InPlace}, {0x49u, FrameLoop::General}};
+    for (const auto& [inPlace, loop] : layouts) {
+        ChannelBuffers<Sample> in(kChannels, 203), out(kChannels, 203);
+        for (int c = 0; c < kChannels; ++c)
+            if ((inPlace >> c & 1u) != 0) out.pointers[c] = in.pointers[c];
+        probe.chunks.clear();
+        process(process_bridge::processEntry<TLoopProbe, Sample>, shell, in, out, 203);
+        const int l = static_cast<int>(loop);
+        const std::vector<std::pair<int, std::int32_t>> expected = {
+            {l, 64}, {l, 64}, {l, 64}, {l, 11}};
+        EXPECT_EQ(probe.chunks, expected)
+            << sizeof(Sample) << "-byte samples, channels in place 0x" << std::hex << inPlace;
+    }
+}
+
+} // namespace
+
+TEST(FrameLoops, EachBufferLayoutTakesItsOwnLoopInChunksOf64Frames) {
+    TestHost host;
+    AEffect* effect = createPlugin<TLoopProbe>(&TestHost::callback);
+    ASSERT_NE(effect, nullptr);
+    auto* shell = static_cast<CVeST*>(effect->object);
+    auto& probe = static_cast<TLoopProbe&>(*shell->effect());
+    checkFrameLoops<float>(shell, probe);
+    checkFrameLoops<double>(shell, probe);
+    effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
 }
 
 TEST_F(Processing, BlockHookRunsOncePerCallEvenWithoutFrames) {
@@ -354,10 +406,10 @@ void checkWideEntries(CVeST* shell) {
     std::vector<std::vector<std::vector<Sample>>> results;
     for (const auto& [name, entry] : entries) {
         ChannelBuffers<Sample> out(kChannels, kFrames);
-        entry(shell, in.channels(), out.channels(), kFrames);
+        process(entry, shell, in, out, kFrames);
         results.push_back(out.data);
         ChannelBuffers<Sample> inPlace = inPlaceCopy(in);
-        entry(shell, inPlace.channels(), inPlace.channels(), kFrames);
+        process(entry, shell, inPlace, inPlace, kFrames);
         results.push_back(inPlace.data);
     }
     for (std::size_t r = 1; r < results.size(); ++r)
@@ -371,10 +423,12 @@ void checkWideEntries(CVeST* shell) {
 namespace {
 
 // Sixteen channels of one block, each on a 4 KiB page of its own: the inputs start `inStart`
-// + 16 c bytes into their pages, the outputs `outStart` + 16 c bytes.
+// + 16 c bytes into their pages, the outputs `outStart` + 16 c bytes. The rest of the block is
+// guard, NaN.
 template <class Sample>
 struct PlacedChannels {
-    PlacedChannels(std::size_t inStart, std::size_t outStart) : block(17 * 4096 / sizeof(Sample)) {
+    PlacedChannels(std::size_t inStart, std::size_t outStart)
+        : block(17 * 4096 / sizeof(Sample), std::numeric_limits<Sample>::quiet_NaN()) {
         const auto address = reinterpret_cast<std::uintptr_t>(block.data());
         Sample* first = block.data() + (4096 - address % 4096) % 4096 / sizeof(Sample);
         constexpr auto kCount = static_cast<std::size_t>(kChannels);
@@ -386,6 +440,12 @@ struct PlacedChannels {
     // Whether the wide entries would go through these channels' chunks backward.
     bool backward() const {
         return process_bridge::backwardAvoidsAliasing(in.data(), out.data(), kChannels);
+    }
+    // Runs `entry` on these channels: nothing in the block but the outputs' frames may change.
+    void process(process_bridge::ProcessEntry<Sample> entry, CVeST* shell, int frames) {
+        const std::vector<Sample> before = block;
+        entry(shell, in.data(), out.data(), frames);
+        expectOnlyOutputsWritten(before, block, out.data(), frames);
     }
     std::vector<Sample> block;
     std::vector<Sample*> in, out;
@@ -442,13 +502,12 @@ void checkWideEntriesBothOrders(CVeST* shell) {
                 channel[j] = static_cast<Sample>(level(random));
         reference.in[3][7] = std::numeric_limits<Sample>::infinity();
         reference.in[6][150] = std::numeric_limits<Sample>::quiet_NaN();
-        process_bridge::processEntry<TTarvoEffect, Sample>(shell, reference.in.data(),
-                                                           reference.out.data(), kFrames);
+        reference.process(process_bridge::processEntry<TTarvoEffect, Sample>, shell, kFrames);
         for (const auto& [name, entry] : entries) {
             PlacedChannels<Sample> placed(inStart, outStart);
             for (int c = 0; c < kChannels; ++c)
                 std::copy_n(reference.in[c], kFrames, placed.in[c]);
-            entry(shell, placed.in.data(), placed.out.data(), kFrames);
+            placed.process(entry, shell, kFrames);
             for (int c = 0; c < kChannels; ++c)
                 for (int j = 0; j < kFrames; ++j)
                     ASSERT_TRUE(sameBits(placed.out[c][j], reference.out[c][j]))
@@ -498,6 +557,7 @@ namespace {
 // change the old one. Answers false when the change came too late to see it inside the block.
 template <class Sample>
 bool changeDuringOneLongBlock(AEffect* effect) {
+    constexpr int kChunk = 64; // frames between two readings of the gains
     constexpr int kFrames = 1 << 21;
     constexpr int kWatched = kFrames / 16;
     effect->setParameter(effect, 0, 0.25f);
@@ -529,7 +589,7 @@ bool changeDuringOneLongBlock(AEffect* effect) {
     else
         effect->processDoubleReplacing(effect, inputs.data(), out.channels(), kFrames);
     automation.join();
-    if (reached > kFrames - 4 * process_bridge::kChunkFrames) return false;
+    if (reached > kFrames - 4 * kChunk) return false;
 
     const Sample before = out.data[0][0];
     const Sample after = out.data[0][kFrames - 1];
@@ -539,7 +599,7 @@ bool changeDuringOneLongBlock(AEffect* effect) {
     while (firstNew < kFrames && out.data[0][firstNew] == before)
         ++firstNew;
     EXPECT_GT(firstNew, kWatched);
-    EXPECT_LE(firstNew, reached + 2 * process_bridge::kChunkFrames);
+    EXPECT_LE(firstNew, reached + 2 * kChunk);
     for (int c = 0; c < 2; ++c)
         for (int j = 0; j < kFrames; ++j)
             if (out.data[c][j] != (j < firstNew ? before : after)) {

@@ -36,6 +36,8 @@ TEST(ClockTicks, FailedReadingsGiveZeroAndLongRunsWrap) {
     // Past 2^31 milliseconds the count wraps to small values, never negative ones.
     EXPECT_EQ(millisecondsFromClock(opaque(std::int64_t{1} << 31), 1000), 0);
     EXPECT_EQ(millisecondsFromClock(opaque((std::int64_t{1} << 31) + 25), 1000), 25);
+    // A 32-bit clock past its positive range reads negative and wraps the same way.
+    EXPECT_EQ(millisecondsFromClock(opaque(-(std::int64_t{1} << 31) + 25), 1000), 25);
 }
 
 // The throttle's clock is the system's time of day, to within a timer tick, and moves on.

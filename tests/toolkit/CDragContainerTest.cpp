@@ -25,6 +25,11 @@ public:
     std::vector<std::u16string> files;
     std::map<std::u16string, std::u16string> shortcuts; // shortcut path -> target short path
     std::vector<std::u16string>* resolved = nullptr;    // where resolution requests go
+    bool* gone = nullptr;                               // set when the source is destroyed
+
+    ~ScriptedDropSource() override {
+        if (gone) *gone = true;
+    }
 
     bool hasText() override { return text.has_value(); }
     platform::FetchResult fetchText(std::u16string& out) override {
@@ -236,6 +241,26 @@ TEST_F(DropTest, LeaveEndsTheDragAndDropOnAnotherViewLeavesTheOldOne) {
                            "right: drop 70,10",
                            "right: dragleave 70,10",
                        }));
+}
+
+TEST_F(DropTest, ASecondEnterWithoutALeaveReleasesTheFirstDrag) {
+    bool firstGone = false;
+    auto first = std::make_unique<ScriptedDropSource>();
+    first->text = u"one";
+    first->gone = &firstGone;
+    std::uint32_t effect = platform::kDropEffectCopy;
+    pointAt(110, 60);
+    events->dragEnter(std::move(first), effect);
+    events->dragEnter(textSource(), effect);
+    EXPECT_TRUE(firstGone);
+    ASSERT_NE(CDropHandler::currentDrag(), nullptr);
+    EXPECT_EQ(CDropHandler::currentDrag()->getCount(), 1);
+    EXPECT_EQ(journal, (Journal{
+                           "left: dragenter 10,10",
+                           "left: dragleave 10,10",
+                           "left: dragenter 10,10",
+                       }));
+    events->dragLeave();
 }
 
 TEST_F(DropTest, WithoutADragOverAndDropChangeNothing) {

@@ -67,10 +67,10 @@ TEST(FrameLifecycle, CreationAndDestructionSteps) {
     backend->clearLog();
     auto* frame = new CFrame(CCoordRect(0, 0, 300.9, 200.5), parent, nullptr);
     EXPECT_EQ(backend->calls, (Calls{
-                                  "oleInitialize()",
+                                  "beginThreadUse()",
                                   "startup()",
                                   "registerFrameWindowClass()",
-                                  "createFrameWindow(window1, 300, 200, composited) -> window2",
+                                  "createFrameWindow(window1, 300, 200) -> window2",
                                   "registerDropTarget(window2)",
                               }));
     EXPECT_TRUE(frame->isOpen());
@@ -83,7 +83,7 @@ TEST(FrameLifecycle, CreationAndDestructionSteps) {
                                   "getCursor()",
                                   "setCursor(0x00000000)",
                                   "revokeDropTarget(window2)",
-                                  "oleUninitialize()",
+                                  "endThreadUse()",
                                   "clearWindowUserData(window2)",
                                   "destroyWindow(window2)",
                                   "unregisterFrameWindowClass()",
@@ -113,16 +113,14 @@ TEST(FrameLifecycle, TwoFramesRegisterTheClassOnceAndTheLastUnregistersIt) {
     third->release();
 }
 
-TEST(FrameLifecycle, OlderSystemsGetAPlainWindowAndAFailedOleIsNotUninitialised) {
+TEST(FrameLifecycle, AThreadUseThatDidNotBeginIsNotEnded) {
     ScopedRecordingBackend backend;
-    backend->osMajor = 5;
-    backend->oleResult = static_cast<std::int32_t>(0x80010106); // changed mode
+    backend->threadUseBegins = false;
     auto parent = backend->makeWindow({0, 0, 640, 480});
     auto* frame = new CFrame(CCoordRect(0, 0, 10, 10), parent, nullptr);
-    EXPECT_EQ(backend->callsOf("createFrameWindow"),
-              (Calls{"createFrameWindow(window1, 10, 10, plain) -> window2"}));
     frame->release();
-    EXPECT_EQ(backend->count("oleUninitialize"), 0u);
+    EXPECT_EQ(backend->count("beginThreadUse"), 1u);
+    EXPECT_EQ(backend->count("endThreadUse"), 0u);
 }
 
 TEST(FrameLifecycle, WithoutParentWindowThereIsNoWindow) {
@@ -185,12 +183,6 @@ TEST_F(FrameTest, WheelDistanceIsTheWholeNumberOfNotches) {
                            "v: wheel 50,60 -2 flags=48",
                            "v: wheel 50,60 0 flags=48", // -119 / 120 truncates to 0
                        }));
-}
-
-TEST_F(FrameTest, WheelOnScreensLeftOfThePrimaryUsesSignedPositions) {
-    backend->window(window).rect = {-500, -300, -200, -100};
-    send(wheelMessage(-480, -280, 120));
-    EXPECT_EQ(journal, (Journal{"v: wheel 20,20 1 flags=0"}));
 }
 
 TEST_F(FrameTest, WheelIsRefusedWhileAViewHoldsTheMouse) {
@@ -331,42 +323,22 @@ TEST_F(FrameTest, TabMovesTheFocusForwardAndShiftTabBackward) {
     EXPECT_EQ(frame->getFocusView(), nullptr);
 }
 
-TEST_F(FrameTest, SetSizeRefusesTheCurrentSizeAndResizesTheWindowChain) {
+TEST_F(FrameTest, SetSizeRefusesTheCurrentSizeAndFollowsTheWindowSystemsAnswer) {
     EXPECT_FALSE(frame->setSize(300, 200));
     EXPECT_TRUE(backend->calls.empty());
-    // The plug-in's parent is as large as the frame; the host's frame around it has a border
-    // of 4 pixels on each side (m = 8).
-    backend->dialogFrame = 4;
-    auto host = backend->makeWindow({0, 0, 308, 208});
-    backend->window(parent).parent = host;
-    backend->window(parent).rect = {4, 4, 304, 204};
-    backend->window(window).rect = {4, 4, 304, 204};
-    EXPECT_TRUE(frame->setSize(400, 250));
-    EXPECT_EQ(backend->callsOf("setWindowSize"), (Calls{
-                                                     "setWindowSize(window2, 400, 250)",
-                                                     "setWindowSize(window1, 400, 250)",
-                                                     "setWindowSize(window3, 408, 258)",
-                                                 }));
-    EXPECT_EQ(frame->getViewSize(), CCoordRect(0, 0, 400, 250));
-}
-
-TEST_F(FrameTest, SetSizeStopsAtAnMdiClientAndAtLargeGrowth) {
-    backend->dialogFrame = 4;
-    backend->window(parent).className = u"MDIClient";
-    EXPECT_TRUE(frame->setSize(310, 210));
-    EXPECT_EQ(backend->callsOf("setWindowSize"), (Calls{"setWindowSize(window2, 310, 210)"}));
-    backend->clearLog();
-    backend->window(parent).className = u"HostWindow";
-    // The parent is much larger than the frame: not the host's frame, the size stays.
+    EXPECT_TRUE(frame->setSize(400.7, 250));
+    EXPECT_EQ(backend->calls, (Calls{"resizeFrameWindow(window2, 400, 250)"}));
+    EXPECT_EQ(frame->getViewSize(), CCoordRect(0, 0, 400.7, 250));
+    // The windows around were not the host's: the frame keeps its size, the call still counts.
+    backend->resizeAccepted = false;
     EXPECT_TRUE(frame->setSize(320, 220));
-    EXPECT_EQ(backend->callsOf("setWindowSize"), (Calls{"setWindowSize(window2, 320, 220)"}));
-    EXPECT_EQ(frame->getViewSize(), CCoordRect(0, 0, 310, 210));
+    EXPECT_EQ(frame->getViewSize(), CCoordRect(0, 0, 400.7, 250));
 }
 
 TEST_F(FrameTest, PositionOfTheOuterWindowInItsParent) {
     auto desktop = backend->makeWindow({0, 0, 1920, 1080});
     auto outer = backend->makeWindow({50, 60, 360, 290}, desktop);
-    backend->window(outer).style = 0x00C00000;
+    backend->window(outer).titleBar = true;
     backend->window(parent).parent = outer;
     backend->window(parent).rect = {55, 80, 355, 280};
     backend->window(window).rect = {55, 80, 355, 280};
@@ -400,9 +372,9 @@ TEST_F(FrameTest, InvalidatedViewIsPaintedWithTheUpdateRectangle) {
     EXPECT_EQ(backend->callsOf("fillRectangle").size(), 1u);
 }
 
-TEST(FramePainting, OlderSystemsPaintThroughABackBuffer) {
+TEST(FramePainting, WindowsThatAreNotDoubleBufferedPaintThroughABackBuffer) {
     ScopedRecordingBackend backend;
-    backend->osMajor = 5;
+    backend->doubleBuffered = false;
     auto parent = backend->makeWindow({0, 0, 640, 480});
     auto* frame = new CFrame(CCoordRect(0, 0, 64, 48), parent, nullptr);
     platform::WindowMessage paint;
@@ -494,18 +466,42 @@ TEST(FrameEditor, CallsReachTheEditor) {
 
 class ReleasingEditor : public VSTGUIEditorInterface {
 public:
-    explicit ReleasingEditor(RecordingBackend& backend) : m_backend(&backend) {}
+    explicit ReleasingEditor(RecordingBackend& backend, int step = 5)
+        : m_backend(&backend), m_step(step) {}
     int idles = 0;
-    // Each idle moves the pointer 5 pixels right; the third releases the button.
+    // Each idle moves the pointer `step` pixels right; the third releases the button.
     void doIdleStuff() override {
         ++idles;
-        m_backend->cursor.x += 5;
+        m_backend->cursor.x += m_step;
         if (idles == 3) m_backend->pressedNow.clear();
     }
 
 private:
     RecordingBackend* m_backend;
+    int m_step;
 };
+
+TEST(FrameEditor, WaitDragRunsTheIdleWorkUntilThePointerLeavesItsBoxOrTheButtonGoes) {
+    ScopedRecordingBackend backend;
+    auto parent = backend->makeWindow({100, 100, 500, 400});
+    for (int step : {5, 1, 0}) {
+        ReleasingEditor editor(*backend, step);
+        auto* frame = new CFrame(CCoordRect(0, 0, 300, 200), parent, &editor);
+        CDrawContext* context = frame->createDrawContext();
+        backend->cursor = {120, 120};
+        backend->pressedNow = {platform::PolledKey::leftButton};
+        // The box reaches 2 pixels left and 1 right of the start: 5 pixels leave it at the
+        // first idle, 1 pixel at the second; standing still, the third idle's release ends it.
+        EXPECT_EQ(context->waitDrag(), step != 0) << step;
+        EXPECT_EQ(editor.idles, step == 5 ? 1 : step == 1 ? 2 : 3) << step;
+        context->release();
+        frame->release();
+    }
+    auto* alone = new CDrawContext(nullptr, nullptr, nullptr);
+    backend->pressedNow = {platform::PolledKey::leftButton};
+    EXPECT_FALSE(alone->waitDrag()) << "without a frame";
+    alone->release();
+}
 
 TEST(FrameEditor, OldStyleTrackingFollowsThePointerUntilTheButtonGoes) {
     ScopedRecordingBackend backend;
@@ -529,6 +525,64 @@ TEST(FrameEditor, OldStyleTrackingFollowsThePointerUntilTheButtonGoes) {
     EXPECT_EQ(editor.idles, 3);
     context->release();
     frame->release();
+}
+
+TEST_F(FrameTest, DestructionKeepsTheModalViewsCreatorsReferenceAndDropsBothOfTheOthers) {
+    auto* modal = new JournalView("modal", CCoordRect(0, 0, 10, 10), journal);
+    ASSERT_TRUE(frame->setModalView(modal));
+    target->retain(); // the test's own, to look at afterwards
+    EXPECT_EQ(target->referenceCount(), 3);
+    frame->release();
+    frame = nullptr;
+    EXPECT_EQ(modal->referenceCount(), 1);
+    EXPECT_FALSE(modal->isAttached());
+    EXPECT_EQ(target->referenceCount(), 1);
+    EXPECT_FALSE(target->isAttached());
+    modal->release();
+    target->release();
+}
+
+TEST_F(FrameTest, InvalidationRulesOfTheFrameItself) {
+    auto* beside = new JournalView("beside", CCoordRect(110, 10, 150, 50), journal);
+    auto* apart = new JournalView("apart", CCoordRect(111, 60, 150, 80), journal);
+    frame->addView(beside);
+    frame->addView(apart);
+    target->setDirty(false);
+    beside->setDirty(false);
+    apart->setDirty(false);
+    // Marks every child that overlaps the rectangle, touching edges included.
+    frame->invalidate(CCoordRect(100, 0, 110, 60));
+    EXPECT_TRUE(target->isDirty());
+    EXPECT_TRUE(beside->isDirty());
+    EXPECT_FALSE(apart->isDirty());
+    // An invisible frame asks nothing of its window.
+    backend->clearLog();
+    frame->setVisible(false);
+    frame->invalidRect(CCoordRect(0, 0, 50, 50));
+    frame->invalid();
+    EXPECT_EQ(backend->count("invalidateRect"), 0u);
+    frame->setVisible(true);
+    frame->invalidRect(CCoordRect(0.9, 1.5, 49.9, 50));
+    EXPECT_EQ(backend->calls, (Calls{"invalidateRect(window2, 0, 1, 49, 50, erase)"}));
+}
+
+TEST_F(FrameTest, AMouseDownViewRefusingAMoveLetsTheSameMoveDoTheHoverWork) {
+    CCoordPoint down(20, 20);
+    ASSERT_EQ(frame->onMouseDown(down, kButtonLeft), kMouseHandled);
+    target->moveAnswer = kMouseNotHandled;
+    CCoordPoint move(30, 40);
+    EXPECT_EQ(frame->onMouseMoved(move, kButtonLeft), kMouseHandled);
+    EXPECT_EQ(frame->getMouseDownView(), nullptr);
+    // The up goes to nobody now; the next move is an ordinary hover move.
+    EXPECT_EQ(frame->onMouseUp(move, 0), kMouseNotHandled);
+    CCoordPoint next(35, 40);
+    frame->onMouseMoved(next, 0);
+    EXPECT_EQ(journal, (Journal{
+                           "v: down 20,20 flags=2",
+                           "v: move 30,40 flags=2",
+                           "v: entered 30,40",
+                           "v: move 35,40 flags=0",
+                       }));
 }
 
 TEST_F(FrameTest, SizeOfTheParentMappedIntoTheThirdAncestor) {

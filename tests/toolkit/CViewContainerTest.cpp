@@ -3,6 +3,7 @@
 // deep search, autosizing, attributes and copies, focus navigation.
 #include "RecordingBackend.h"
 #include "TestViews.h"
+#include "toolkit/CBitmap.h"
 #include "toolkit/CFrame.h"
 
 #include <gtest/gtest.h>
@@ -98,6 +99,55 @@ TEST_F(ViewTreeTest, ContainerPaintsOpaqueBlackBehindItsChildren) {
     context->release();
 }
 
+TEST_F(ViewTreeTest, AContainerDrawingOffscreenDrawsItsChildrenAtTheirPlaceInItsBitmap) {
+    auto* box = container("box", CCoordRect(100, 50, 200, 150));
+    box->setDrawInOffscreen(true);
+    box->addView(view("c", CCoordRect(10, 10, 30, 30)));
+    frame->addView(box);
+    auto* context = new CDrawContext(nullptr, nullptr, backend->makeWindow({0, 0, 10, 10}));
+    const std::string screen = backend->nameOf(context->getGraphics()->handle);
+    backend->clearLog();
+    frame->drawRect(context, CCoordRect(0, 0, 200, 200));
+    // The offscreen's pixels are the box's coordinates: the child at its own place, clipped to
+    // itself; the bitmap then goes to the box's place on the screen.
+    EXPECT_EQ(journal, (Journal{"c: draw update=0,0,100,100 clip=10,10,30,30 offset=0,0"}));
+    const Calls blits = backend->callsOf("drawImageRectRectI");
+    ASSERT_EQ(blits.size(), 1u);
+    EXPECT_EQ(blits[0].rfind("drawImageRectRectI(" + screen + ", image", 0), 0u) << blits[0];
+    EXPECT_NE(blits[0].find(", 100, 50, 100, 100, 0, 0, 100, 100, none)"), std::string::npos)
+        << blits[0];
+    context->release();
+}
+
+TEST_F(ViewTreeTest, BackgroundBitmapsAreDrawnByTheViewAndBehindTheContainersChildren) {
+    auto* bitmap = new CBitmap(nullptr, 20, 10);
+    auto* plain = new CView(CCoordRect(5, 5, 25, 15));
+    auto* box = container("box", CCoordRect(40, 40, 90, 90));
+    plain->setBackground(bitmap);
+    box->setBackground(bitmap);
+    box->setBackgroundOffset(CCoordPoint(3, 4));
+    bitmap->release(); // the two views hold it now
+    frame->addView(plain);
+    frame->addView(box);
+    auto* context = new CDrawContext(nullptr, nullptr, backend->makeWindow({0, 0, 10, 10}));
+    const std::string g = backend->nameOf(context->getGraphics()->handle);
+    // NOLINTNEXTLINE(clang-analyzer-cplusplus.NewDelete): the views hold the bitmap
+    const std::string image = backend->nameOf(bitmap->getPlatformBitmap()->handle);
+    backend->clearLog();
+    frame->drawRect(context, CCoordRect(0, 0, 200, 200));
+    EXPECT_EQ(
+        backend->callsOf("drawImageRectRectI"),
+        (Calls{"drawImageRectRectI(" + g + ", " + image + ", 5, 5, 20, 10, 0, 0, 20, 10, none)",
+               "drawImageRectRectI(" + g + ", " + image +
+                   ", 40, 40, 20, 10, 3, 4, 20, 10, none)"}));
+    // Setting the bitmap a view holds again keeps it, even as the view's last reference.
+    box->setBackground(nullptr);
+    plain->setBackground(plain->getBackground());
+    EXPECT_EQ(bitmap->referenceCount(), 1);
+    EXPECT_EQ(backend->count("disposeImage"), 0u);
+    context->release();
+}
+
 TEST_F(ViewTreeTest, TopmostChildGetsTheMouseInLocalCoordinates) {
     auto* inner = container("inner", CCoordRect(50, 50, 150, 150));
     inner->addView(view("deep", CCoordRect(10, 10, 40, 40)));
@@ -134,6 +184,26 @@ TEST_F(ViewTreeTest, MouseDownViewKeepsMovesAndUpUntilAMoveIsNotHandled) {
                            "a: down 10,10 flags=2",
                            "a: move 150,150 flags=2",
                        }));
+}
+
+TEST_F(ViewTreeTest, ARemovedChildIsNoLongerTheMouseDownOrTheDragView) {
+    auto* box = container("box", CCoordRect(0, 0, 100, 100));
+    auto* child = view("c", CCoordRect(10, 10, 50, 50));
+    box->addView(child);
+    frame->addView(box);
+    CCoordPoint at(20, 20);
+    ASSERT_EQ(box->onMouseDown(at, kButtonLeft), kMouseHandled);
+    box->onDragEnter(nullptr, at);
+    child->retain(); // kept alive, so that a later event would show in the journal
+    box->removeView(child, true);
+    EXPECT_EQ(box->getMouseDownView(), nullptr);
+    journal.clear();
+    EXPECT_EQ(box->onMouseMoved(at, kButtonLeft), kMouseNotHandled);
+    EXPECT_EQ(box->onMouseUp(at, 0), kMouseNotHandled);
+    box->onDragLeave(nullptr, at);
+    EXPECT_TRUE(journal.empty()) << ::testing::PrintToString(journal);
+    EXPECT_EQ(child->referenceCount(), 1);
+    child->release();
 }
 
 TEST_F(ViewTreeTest, NotImplementedMouseDownRunsTheOldStyleEntry) {
@@ -185,7 +255,10 @@ TEST_F(ViewTreeTest, DirtyViewsAreRedrawnThroughIdle) {
     EXPECT_TRUE(inner->isDirty());
     EXPECT_TRUE(frame->isDirty());
     frame->idle();
-    EXPECT_EQ(backend->calls, (Calls{"invalidateRect(window2, 60, 60, 80, 80, erase)"}));
+    // Waiting events first, then the dirty views, then one paint of the window.
+    EXPECT_EQ(backend->calls,
+              (Calls{"handlePendingEvents()", "invalidateRect(window2, 60, 60, 80, 80, erase)",
+                     "paintPendingUpdate(window2)"}));
     EXPECT_FALSE(c->isDirty());
     // A dirty child outside its container's area does not make the container dirty.
     c->setViewSize(CCoordRect(200, 200, 220, 220));
@@ -194,7 +267,8 @@ TEST_F(ViewTreeTest, DirtyViewsAreRedrawnThroughIdle) {
     backend->clearLog();
     inner->setDirty(true);
     frame->idle();
-    EXPECT_EQ(backend->calls, (Calls{"invalidateRect(window2, 50, 50, 150, 150, erase)"}));
+    EXPECT_EQ(backend->callsOf("invalidateRect"),
+              (Calls{"invalidateRect(window2, 50, 50, 150, 150, erase)"}));
 }
 
 TEST_F(ViewTreeTest, DeepSearchAnswersNoneInsideAnEmptyAreaOfAChildContainer) {

@@ -16,6 +16,9 @@ require_toolchains() {
     pkg-config --exists soxr || missing_tool libsoxr libsoxr-dev
     pkg-config --exists fftw3 || missing_tool FFTW libfftw3-dev
     [[ -f /usr/include/benchmark/benchmark.h ]] || missing_tool "Google Benchmark" libbenchmark-dev
+    pkg-config --exists lv2 || missing_tool "the LV2 headers" lv2-dev
+    pkg-config --exists lilv-0 || missing_tool lilv liblilv-dev
+    command -v lv2apply >/dev/null || missing_tool lv2apply lilv-utils
     command -v i686-w64-mingw32-g++-posix >/dev/null ||
         missing_tool "the 32-bit Windows compiler" g++-mingw-w64-i686
     command -v x86_64-w64-mingw32-g++-posix >/dev/null ||

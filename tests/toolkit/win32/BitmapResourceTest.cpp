@@ -29,7 +29,7 @@ TEST_F(BitmapResourceTest, APngResourceLoadsWithItsSize) {
     EXPECT_EQ(bitmap->getHeight(), 5.0);
     ASSERT_NE(bitmap->getPlatformBitmap(), nullptr);
     std::uint32_t argb = 0;
-    EXPECT_EQ(platform::backend().getBitmapPixel(bitmap->getPlatformBitmap()->handle, 6, 4, argb),
+    EXPECT_EQ(toolkit_test::pixelOf(bitmap->getPlatformBitmap()->handle, 6, 4, argb),
               platform::kOk);
     EXPECT_EQ(argb, 0xFF00FF00u);
     // Names are found whatever their case, as the system looks them up.

@@ -77,6 +77,17 @@ private:
     CRgbaColor m_colour;
 };
 
+// A frame that counts the paint messages its window hands it.
+class CountingFrame : public CFrame {
+public:
+    using CFrame::CFrame;
+    platform::MessageAnswer handleWindowMessage(const platform::WindowMessage& message) override {
+        if (message.kind == platform::MessageKind::paint) ++paints;
+        return CFrame::handleWindowMessage(message);
+    }
+    int paints = 0;
+};
+
 LPARAM pointWord(int x, int y) {
     return static_cast<LPARAM>(static_cast<DWORD>(static_cast<WORD>(x)) |
                                (static_cast<DWORD>(static_cast<WORD>(y)) << 16));
@@ -100,8 +111,8 @@ protected:
     void SetUp() override {
         parent = toolkit_test::makeHostWindow(parentX, parentY, 300, 200);
         ASSERT_NE(parent, nullptr) << "windows need the null display driver (tools/wine-run.sh)";
-        frame = new CFrame(CCoordRect(0, 0, 200, 100),
-                           reinterpret_cast<platform::WindowHandle>(parent), nullptr);
+        frame = new CountingFrame(CCoordRect(0, 0, 200, 100),
+                                  reinterpret_cast<platform::WindowHandle>(parent), nullptr);
         window = reinterpret_cast<HWND>(frame->getWindow());
         ASSERT_NE(window, nullptr);
         view = new ProbeView(CCoordRect(20, 20, 120, 80), CRgbaColor{255, 0, 0, 255});
@@ -118,11 +129,19 @@ protected:
     int parentY = 10;
     HWND parent = nullptr;
     HWND window = nullptr;
-    CFrame* frame = nullptr;
+    CountingFrame* frame = nullptr;
     ProbeView* view = nullptr;
 };
 
 TEST_F(FrameWindowTest, TheFrameWindowIsAChildOfTheHostWindow) {
+    // Windows from Vista on compose their windows: the frame's is composited and needs no back
+    // buffer of the frame's own.
+    OSVERSIONINFOEXW version{};
+    version.dwOSVersionInfoSize = sizeof(version);
+    ASSERT_TRUE(GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&version)));
+    const bool composes = version.dwMajorVersion >= 6;
+    EXPECT_EQ(platform::window_system::areWindowsDoubleBuffered(), composes);
+    EXPECT_EQ((GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_COMPOSITED) != 0, composes);
     EXPECT_EQ(GetParent(window), parent);
     RECT client{};
     GetClientRect(window, &client);
@@ -228,7 +247,7 @@ TEST_F(FrameOnNegativeScreenTest, WheelPointsLeftOfThePrimaryScreenStaySigned) {
 
 TEST_F(FrameWindowTest, TheViewUnderTheMouseIsToldWhenTheMouseLeavesTheWindow) {
     // The leave notice is asked with the record size of this build.
-    EXPECT_TRUE(platform::backend().requestMouseLeaveNotice(frame->getWindow()));
+    EXPECT_TRUE(platform::window_system::requestMouseLeaveNotice(frame->getWindow()));
     SendMessageW(window, WM_MOUSEMOVE, 0, pointWord(30, 40));
     SendMessageW(window, WM_MOUSEMOVE, 0, pointWord(31, 40));
     SendMessageW(window, WM_MOUSELEAVE, 0, 0);
@@ -263,9 +282,14 @@ TEST_F(FrameWindowTest, AnInvalidatedViewIsPaintedWithItsUpdateRectangle) {
     EXPECT_EQ(GetPixel(host, 25, 25), RGB(255, 0, 0));
     EXPECT_EQ(GetPixel(host, 119, 79), RGB(255, 0, 0));
     ReleaseDC(parent, host);
-    // Nothing is dirty any more: the next paint request finds nothing to do.
-    UpdateWindow(window);
+    // Nothing is waiting any more: a paint message now does not reach the frame at all.
+    const int paints = frame->paints;
+    SendMessageW(window, WM_PAINT, 0, 0);
+    EXPECT_EQ(frame->paints, paints);
     EXPECT_EQ(view->updates.size(), 1u);
+    view->invalid();
+    SendMessageW(window, WM_PAINT, 0, 0);
+    EXPECT_EQ(frame->paints, paints + 1);
 }
 
 TEST_F(FrameWindowTest, TheHostDestroyingItsWindowClosesTheFrame) {
@@ -326,6 +350,64 @@ TEST_F(FrameFillingItsHostTest, SetSizeResizesTheFrameWindowAndItsHost) {
     GetWindowRect(parent, &area);
     EXPECT_EQ(area.left, 10) << "resizing keeps the position";
     EXPECT_EQ(area.top, 10);
+}
+
+// Twice the dialog frame metric: how much larger than the plug-in's window a host's editor
+// frame is expected to be.
+LONG hostBorder() {
+    return 2 * GetSystemMetrics(SM_CYDLGFRAME);
+}
+
+TEST_F(FrameFillingItsHostTest, TheHostsChainGrowsUpToTheWindowWithTheHostsBorder) {
+    const LONG border = hostBorder();
+    ASSERT_GT(border, 0);
+    // The host's editor frame around the host window, with its border on every side.
+    HWND outer = CreateWindowExW(0, L"QtToolkitTestHost", L"outer", WS_POPUP | WS_VISIBLE, 5, 5,
+                                 200 + border, 100 + border, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(outer, nullptr);
+    SetParent(parent, outer);
+    SetWindowLongPtrW(parent, GWL_STYLE, WS_CHILD | WS_VISIBLE);
+    SetWindowPos(parent, nullptr, border / 2, border / 2, 200, 100, SWP_NOZORDER);
+    ASSERT_TRUE(frame->setSize(300, 150));
+    EXPECT_EQ(sizeOf(window).cx, 300);
+    EXPECT_EQ(sizeOf(parent).cx, 300);
+    EXPECT_EQ(sizeOf(outer).cx, 300 + border);
+    EXPECT_EQ(sizeOf(outer).cy, 150 + border);
+    EXPECT_EQ(frame->getViewSize(), CCoordRect(0, 0, 300, 150));
+    SetParent(parent, nullptr);
+    DestroyWindow(outer);
+}
+
+TEST_F(FrameFillingItsHostTest, TheChainStopsAtAnMdiClientAndAtAParentFarLarger) {
+    // Inside an MDI client the frame's window alone grows.
+    CLIENTCREATESTRUCT client{nullptr, 1};
+    HWND mdi = CreateWindowExW(0, L"MDICLIENT", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 200, 100,
+                               parent, nullptr, GetModuleHandleW(nullptr), &client);
+    ASSERT_NE(mdi, nullptr);
+    auto* inMdi = new CFrame(CCoordRect(0, 0, 200, 100),
+                             reinterpret_cast<platform::WindowHandle>(mdi), nullptr);
+    ASSERT_TRUE(inMdi->setSize(230, 120));
+    EXPECT_EQ(sizeOf(reinterpret_cast<HWND>(inMdi->getWindow())).cx, 230);
+    EXPECT_EQ(sizeOf(mdi).cx, 200);
+    EXPECT_EQ(inMdi->getViewSize(), CCoordRect(0, 0, 230, 120));
+    inMdi->release();
+    DestroyWindow(mdi);
+    // A parent more than 80 pixels larger is not the host's editor window: the frame's window
+    // grows, the parent and the frame's size stay.
+    SetWindowPos(parent, nullptr, 0, 0, 400, 300, SWP_NOMOVE | SWP_NOZORDER);
+    ASSERT_TRUE(frame->setSize(210, 110));
+    EXPECT_EQ(sizeOf(window).cx, 210);
+    EXPECT_EQ(sizeOf(parent).cx, 400);
+    EXPECT_EQ(frame->getViewSize(), CCoordRect(0, 0, 200, 100));
+}
+
+TEST(ThreadUse, EachBeginIsAnsweredAndEndedInTurn) {
+    // The first begin starts OLE for the thread, the second finds it started: both are ended.
+    EXPECT_TRUE(platform::window_system::beginThreadUse());
+    EXPECT_TRUE(platform::window_system::beginThreadUse());
+    platform::window_system::endThreadUse();
+    platform::window_system::endThreadUse();
 }
 
 bool classRegistered() {

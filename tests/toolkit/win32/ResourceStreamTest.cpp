@@ -158,23 +158,23 @@ TEST(DataResource, TheImageDecoderReadsAPngThroughTheStream) {
     std::uint32_t size = 0;
     ASSERT_TRUE(
         VSTGUI::win32::findDataResource(toolkit_test::testResources(), "TESTIMAGE", data, size));
-    auto& backend = VSTGUI::platform::backend();
+    namespace backend = VSTGUI::platform::drawing2d;
     VSTGUI::platform::ImageHandle image = nullptr;
-    ASSERT_EQ(backend.createBitmapFromEncodedBytes(data, size, image), VSTGUI::platform::kOk);
+    ASSERT_EQ(backend::createBitmapFromEncodedBytes(data, size, image), VSTGUI::platform::kOk);
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    EXPECT_EQ(backend.getImageWidth(image, width), VSTGUI::platform::kOk);
-    EXPECT_EQ(backend.getImageHeight(image, height), VSTGUI::platform::kOk);
+    EXPECT_EQ(backend::getImageWidth(image, width), VSTGUI::platform::kOk);
+    EXPECT_EQ(backend::getImageHeight(image, height), VSTGUI::platform::kOk);
     EXPECT_EQ(width, 7u);
     EXPECT_EQ(height, 5u);
     std::uint32_t pixel = 0;
-    EXPECT_EQ(backend.getBitmapPixel(image, 0, 0, pixel), VSTGUI::platform::kOk);
+    EXPECT_EQ(toolkit_test::pixelOf(image, 0, 0, pixel), VSTGUI::platform::kOk);
     EXPECT_EQ(pixel, 0xFFFF0000u);
-    EXPECT_EQ(backend.getBitmapPixel(image, 6, 0, pixel), VSTGUI::platform::kOk);
+    EXPECT_EQ(toolkit_test::pixelOf(image, 6, 0, pixel), VSTGUI::platform::kOk);
     EXPECT_EQ(pixel, 0xFF0000FFu);
-    EXPECT_EQ(backend.getBitmapPixel(image, 3, 4, pixel), VSTGUI::platform::kOk);
+    EXPECT_EQ(toolkit_test::pixelOf(image, 3, 4, pixel), VSTGUI::platform::kOk);
     EXPECT_EQ(pixel, 0xFF00FF00u);
-    backend.disposeImage(image);
+    backend::disposeImage(image);
 }
 
 } // namespace

@@ -32,11 +32,20 @@ HWND makeHostWindow(int x, int y, int width, int height) {
 }
 
 GdiplusSession::GdiplusSession() {
-    m_ok = VSTGUI::platform::backend().startup(m_token) == VSTGUI::platform::kOk;
+    m_ok = VSTGUI::platform::drawing2d::startup(m_token) == VSTGUI::platform::kOk;
 }
 
 GdiplusSession::~GdiplusSession() {
-    if (m_ok) VSTGUI::platform::backend().shutdown(m_token);
+    if (m_ok) VSTGUI::platform::drawing2d::shutdown(m_token);
+}
+
+VSTGUI::platform::Status pixelOf(VSTGUI::platform::ImageHandle image, int x, int y,
+                                 std::uint32_t& argb) {
+    Gdiplus::ARGB value = 0;
+    const auto status = Gdiplus::DllExports::GdipBitmapGetPixel(
+        static_cast<Gdiplus::GpBitmap*>(reinterpret_cast<Gdiplus::GpImage*>(image)), x, y, &value);
+    if (status == Gdiplus::Ok) argb = value;
+    return static_cast<VSTGUI::platform::Status>(status);
 }
 
 std::wstring savePicture(VSTGUI::platform::ImageHandle image, const wchar_t* name) {

@@ -3,7 +3,7 @@
 // tests that use the back end without toolkit objects, and the folder for reference pictures.
 #pragma once
 
-#include "toolkit/platform/ToolkitBackend.h"
+#include "toolkit/platform/Drawing2D.h"
 
 #include <windows.h>
 
@@ -31,6 +31,10 @@ private:
     std::uintptr_t m_token = 0;
     bool m_ok = false;
 };
+
+// One pixel of a GDI+ bitmap as ARGB, read by GDI+ itself (GdipBitmapGetPixel).
+VSTGUI::platform::Status pixelOf(VSTGUI::platform::ImageHandle image, int x, int y,
+                                 std::uint32_t& argb);
 
 // Saves a GDI+ image as PNG under "toolkit-pictures" next to the test program; answers the
 // path written, or an empty text on failure.

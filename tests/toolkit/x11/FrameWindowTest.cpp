@@ -220,6 +220,25 @@ TEST_F(X11FrameTest, TheIdleOfACleanFrameHandlesWaitingInput) {
     frame->release();
 }
 
+TEST_F(X11FrameTest, InvalidationWaitsForTheIdlePassWhichPaintsOnce) {
+    RecordingView* view = nullptr;
+    CFrame* frame = openFrame(view);
+    auto* second = new RecordingView(CCoordRect(0, 0, 100, 100));
+    frame->addView(second);
+    pump();
+    const int paints = view->paints;
+    const int secondPaints = second->paints;
+    view->invalid();
+    EXPECT_EQ(view->paints, paints) << "invalidation only marks the window's update area";
+    second->setDirty(true);
+    frame->idle();
+    EXPECT_EQ(view->paints, paints + 1);
+    EXPECT_EQ(second->paints, secondPaints + 1);
+    frame->idle();
+    EXPECT_EQ(view->paints, paints + 1) << "nothing left to paint";
+    frame->release();
+}
+
 TEST_F(X11FrameTest, ASecondPressSoonAndCloseIsADoubleClickAndAThirdIsNot) {
     RecordingView* view = nullptr;
     CFrame* frame = openFrame(view);

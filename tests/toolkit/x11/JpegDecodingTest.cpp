@@ -119,13 +119,13 @@ protected:
 
     static platform::Status decode(const std::string& bytes, platform::ImageHandle& image) {
         image = nullptr;
-        return platform::backend().createBitmapFromEncodedBytes(
+        return VSTGUI::platform::drawing2d::createBitmapFromEncodedBytes(
             bytes.data(), static_cast<std::uint32_t>(bytes.size()), image);
     }
 
     static std::uint32_t pixel(platform::ImageHandle image, int x, int y) {
         std::uint32_t argb = 0;
-        EXPECT_EQ(platform::backend().getBitmapPixel(image, x, y, argb), platform::kOk);
+        EXPECT_EQ(VSTGUI::x11::pixelOf(image, x, y, argb), platform::kOk);
         return argb;
     }
 
@@ -141,7 +141,7 @@ protected:
         platform::ImageHandle image = nullptr;
         EXPECT_NE(decode(bytes, image), platform::kOk) << what;
         EXPECT_EQ(image, nullptr) << what;
-        if (image != nullptr) platform::backend().disposeImage(image);
+        if (image != nullptr) VSTGUI::platform::drawing2d::disposeImage(image);
     }
 };
 
@@ -153,7 +153,7 @@ TEST_F(JpegDecodingTest, ColourStreamGivesAnOpaqueBitmapOfItsSizeAndColours) {
 
     // The toolkit's bitmap takes the image like a PNG one, and draws it.
     auto* bitmap = new CBitmap(decoded);
-    platform::backend().disposeImage(decoded);
+    VSTGUI::platform::drawing2d::disposeImage(decoded);
     EXPECT_EQ(bitmap->getWidth(), 24.0);
     EXPECT_EQ(bitmap->getHeight(), 10.0);
     auto* context = new COffscreenContext(nullptr, 40, 20, kWhiteCColor);
@@ -171,7 +171,7 @@ TEST_F(JpegDecodingTest, PngStillDecodesAndSignaturesAreNotMixedUp) {
     platform::ImageHandle image = nullptr;
     ASSERT_EQ(decode(x11_test::readFile(QT_TEST_IMAGE_FILE), image), platform::kOk);
     EXPECT_EQ(pixel(image, 0, 0), 0xFFFF0000u);
-    platform::backend().disposeImage(image);
+    VSTGUI::platform::drawing2d::disposeImage(image);
 
     expectRefused(std::string("\x89PNG\r\n\x1A\n", 8) + compress(stripes()),
                   "JPEG after a PNG signature");
@@ -190,13 +190,13 @@ TEST_F(JpegDecodingTest, GreyStreamGivesGreyPixels) {
     platform::ImageHandle image = nullptr;
     ASSERT_EQ(decode(compress(s), image), platform::kOk);
     std::uint32_t width = 0, height = 0;
-    EXPECT_EQ(platform::backend().getImageWidth(image, width), platform::kOk);
-    EXPECT_EQ(platform::backend().getImageHeight(image, height), platform::kOk);
+    EXPECT_EQ(VSTGUI::platform::drawing2d::getImageWidth(image, width), platform::kOk);
+    EXPECT_EQ(VSTGUI::platform::drawing2d::getImageHeight(image, height), platform::kOk);
     EXPECT_EQ(width, 16u);
     EXPECT_EQ(height, 5u);
     EXPECT_TRUE(near(pixel(image, 2, 2), {40, 40, 40}));
     EXPECT_TRUE(near(pixel(image, 13, 4), {200, 200, 200}));
-    platform::backend().disposeImage(image);
+    VSTGUI::platform::drawing2d::disposeImage(image);
 }
 
 // Files from Adobe applications (marked as such, as libjpeg marks every CMYK file it writes
@@ -221,7 +221,7 @@ TEST_F(JpegDecodingTest, CmykAndYcckStreamsGiveTheirColours) {
         platform::ImageHandle image = nullptr;
         ASSERT_EQ(decode(compress(s), image), platform::kOk) << stored;
         expectStripes(image);
-        platform::backend().disposeImage(image);
+        VSTGUI::platform::drawing2d::disposeImage(image);
     }
 
     // Without the marker the inks are taken as they are: 255 is full ink.
@@ -232,7 +232,7 @@ TEST_F(JpegDecodingTest, CmykAndYcckStreamsGiveTheirColours) {
     platform::ImageHandle image = nullptr;
     ASSERT_EQ(decode(compress(s), image), platform::kOk);
     expectStripes(image);
-    platform::backend().disposeImage(image);
+    VSTGUI::platform::drawing2d::disposeImage(image);
 }
 
 TEST_F(JpegDecodingTest, TruncatedStreamsAreRefusedAtEveryLength) {

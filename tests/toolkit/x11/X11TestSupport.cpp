@@ -17,18 +17,18 @@ std::string readFile(const char* path) {
 }
 
 Picture pictureOf(VSTGUI::platform::ImageHandle image) {
-    auto& b = VSTGUI::platform::backend();
+    namespace b = VSTGUI::platform::drawing2d;
     Picture p;
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    b.getImageWidth(image, width);
-    b.getImageHeight(image, height);
+    b::getImageWidth(image, width);
+    b::getImageHeight(image, height);
     p.width = static_cast<int>(width);
     p.height = static_cast<int>(height);
     p.argb.resize(static_cast<std::size_t>(p.width) * static_cast<std::size_t>(p.height));
     for (int y = 0; y < p.height; ++y)
         for (int x = 0; x < p.width; ++x)
-            b.getBitmapPixel(image, x, y, p.argb[static_cast<std::size_t>(y * p.width + x)]);
+            VSTGUI::x11::pixelOf(image, x, y, p.argb[static_cast<std::size_t>(y * p.width + x)]);
     return p;
 }
 

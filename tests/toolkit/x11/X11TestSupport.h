@@ -2,7 +2,7 @@
 // Pictures for the Linux back end's tests: read back, loaded from PNG, compared and saved.
 #pragma once
 
-#include "toolkit/platform/ToolkitBackend.h"
+#include "toolkit/platform/x11_cairo/X11Backend.h"
 
 #include <cstdint>
 #include <string>

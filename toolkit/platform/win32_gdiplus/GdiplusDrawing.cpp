@@ -4,13 +4,14 @@
 // images as `GpImage` (every image this back end makes is a bitmap).
 #include "ResourceStream.h"
 #include "Win32Backend.h"
+#include "toolkit/platform/Drawing2D.h"
 
 #include <gdiplus.h>
 
 #include <cstring>
 #include <string>
 
-namespace VSTGUI::win32 {
+namespace VSTGUI::platform::drawing2d {
 
 namespace gp = Gdiplus;
 namespace flat = Gdiplus::DllExports;
@@ -68,7 +69,7 @@ ImageHandle handleOf(gp::GpBitmap* image) {
 
 } // namespace
 
-Status Win32Backend::startup(std::uintptr_t& token) {
+Status startup(std::uintptr_t& token) {
     const gp::GdiplusStartupInput input; // version 1, no callback, nothing suppressed
     ULONG_PTR started = 0;
     const Status answer = status(gp::GdiplusStartup(&started, &input, nullptr));
@@ -76,67 +77,66 @@ Status Win32Backend::startup(std::uintptr_t& token) {
     return answer;
 }
 
-void Win32Backend::shutdown(std::uintptr_t token) {
+void shutdown(std::uintptr_t token) {
     gp::GdiplusShutdown(token);
 }
 
-Status Win32Backend::createGraphicsFromDeviceContext(DeviceContextHandle dc, GraphicsHandle& out) {
+Status createGraphicsFromDeviceContext(DeviceContextHandle dc, GraphicsHandle& out) {
     gp::GpGraphics* graphics = nullptr;
     const Status answer = status(flat::GdipCreateFromHDC(reinterpret_cast<HDC>(dc), &graphics));
     if (answer == kOk) out = reinterpret_cast<GraphicsHandle>(graphics);
     return answer;
 }
 
-Status Win32Backend::createGraphicsOnImage(ImageHandle image, GraphicsHandle& out) {
+Status createGraphicsOnImage(ImageHandle image, GraphicsHandle& out) {
     gp::GpGraphics* graphics = nullptr;
     const Status answer = status(flat::GdipGetImageGraphicsContext(native(image), &graphics));
     if (answer == kOk) out = reinterpret_cast<GraphicsHandle>(graphics);
     return answer;
 }
 
-Status Win32Backend::deleteGraphics(GraphicsHandle graphics) {
+Status deleteGraphics(GraphicsHandle graphics) {
     return status(flat::GdipDeleteGraphics(native(graphics)));
 }
 
-Status Win32Backend::setInterpolationMode(GraphicsHandle graphics, std::int32_t mode) {
+Status setInterpolationMode(GraphicsHandle graphics, std::int32_t mode) {
     return status(
         flat::GdipSetInterpolationMode(native(graphics), static_cast<gp::InterpolationMode>(mode)));
 }
 
-Status Win32Backend::setPageUnit(GraphicsHandle graphics, std::int32_t unit) {
+Status setPageUnit(GraphicsHandle graphics, std::int32_t unit) {
     return status(flat::GdipSetPageUnit(native(graphics), static_cast<gp::Unit>(unit)));
 }
 
-Status Win32Backend::setPixelOffsetMode(GraphicsHandle graphics, std::int32_t mode) {
+Status setPixelOffsetMode(GraphicsHandle graphics, std::int32_t mode) {
     return status(
         flat::GdipSetPixelOffsetMode(native(graphics), static_cast<gp::PixelOffsetMode>(mode)));
 }
 
-Status Win32Backend::setSmoothingMode(GraphicsHandle graphics, std::int32_t mode) {
+Status setSmoothingMode(GraphicsHandle graphics, std::int32_t mode) {
     return status(
         flat::GdipSetSmoothingMode(native(graphics), static_cast<gp::SmoothingMode>(mode)));
 }
 
-Status Win32Backend::setTextRenderingHint(GraphicsHandle graphics, std::int32_t hint) {
+Status setTextRenderingHint(GraphicsHandle graphics, std::int32_t hint) {
     return status(
         flat::GdipSetTextRenderingHint(native(graphics), static_cast<gp::TextRenderingHint>(hint)));
 }
 
-Status Win32Backend::setClipRectI(GraphicsHandle graphics, std::int32_t x, std::int32_t y,
-                                  std::int32_t width, std::int32_t height,
-                                  std::int32_t combineMode) {
+Status setClipRectI(GraphicsHandle graphics, std::int32_t x, std::int32_t y, std::int32_t width,
+                    std::int32_t height, std::int32_t combineMode) {
     return status(flat::GdipSetClipRectI(native(graphics), x, y, width, height,
                                          static_cast<gp::CombineMode>(combineMode)));
 }
 
-Status Win32Backend::getDpiY(GraphicsHandle graphics, float& dpi) {
+Status getDpiY(GraphicsHandle graphics, float& dpi) {
     gp::REAL value = 0.0f;
     const Status answer = status(flat::GdipGetDpiY(native(graphics), &value));
     if (answer == kOk) dpi = value;
     return answer;
 }
 
-Status Win32Backend::createPen(std::uint32_t argb, float width, std::int32_t unit, PenHandle& out) {
+Status createPen(std::uint32_t argb, float width, std::int32_t unit, PenHandle& out) {
     gp::GpPen* pen = nullptr;
     const Status answer =
         status(flat::GdipCreatePen1(argb, width, static_cast<gp::Unit>(unit), &pen));
@@ -144,105 +144,103 @@ Status Win32Backend::createPen(std::uint32_t argb, float width, std::int32_t uni
     return answer;
 }
 
-Status Win32Backend::setPenColor(PenHandle pen, std::uint32_t argb) {
+Status setPenColor(PenHandle pen, std::uint32_t argb) {
     return status(flat::GdipSetPenColor(native(pen), argb));
 }
 
-Status Win32Backend::setPenWidth(PenHandle pen, float width) {
+Status setPenWidth(PenHandle pen, float width) {
     return status(flat::GdipSetPenWidth(native(pen), width));
 }
 
-Status Win32Backend::setPenDashStyle(PenHandle pen, std::int32_t dashStyle) {
+Status setPenDashStyle(PenHandle pen, std::int32_t dashStyle) {
     return status(flat::GdipSetPenDashStyle(native(pen), static_cast<gp::DashStyle>(dashStyle)));
 }
 
-Status Win32Backend::deletePen(PenHandle pen) {
+Status deletePen(PenHandle pen) {
     return status(flat::GdipDeletePen(native(pen)));
 }
 
-Status Win32Backend::createSolidFill(std::uint32_t argb, BrushHandle& out) {
+Status createSolidFill(std::uint32_t argb, BrushHandle& out) {
     gp::GpSolidFill* brush = nullptr;
     const Status answer = status(flat::GdipCreateSolidFill(argb, &brush));
     if (answer == kOk) out = reinterpret_cast<BrushHandle>(static_cast<gp::GpBrush*>(brush));
     return answer;
 }
 
-Status Win32Backend::setSolidFillColor(BrushHandle brush, std::uint32_t argb) {
+Status setSolidFillColor(BrushHandle brush, std::uint32_t argb) {
     return status(flat::GdipSetSolidFillColor(solidFill(brush), argb));
 }
 
-Status Win32Backend::deleteBrush(BrushHandle brush) {
+Status deleteBrush(BrushHandle brush) {
     return status(flat::GdipDeleteBrush(native(brush)));
 }
 
-Status Win32Backend::drawLineI(GraphicsHandle graphics, PenHandle pen, std::int32_t x1,
-                               std::int32_t y1, std::int32_t x2, std::int32_t y2) {
+Status drawLineI(GraphicsHandle graphics, PenHandle pen, std::int32_t x1, std::int32_t y1,
+                 std::int32_t x2, std::int32_t y2) {
     return status(flat::GdipDrawLineI(native(graphics), native(pen), x1, y1, x2, y2));
 }
 
-Status Win32Backend::drawRectangle(GraphicsHandle graphics, PenHandle pen, float x, float y,
-                                   float width, float height) {
+Status drawRectangle(GraphicsHandle graphics, PenHandle pen, float x, float y, float width,
+                     float height) {
     return status(flat::GdipDrawRectangle(native(graphics), native(pen), x, y, width, height));
 }
 
-Status Win32Backend::fillRectangle(GraphicsHandle graphics, BrushHandle brush, float x, float y,
-                                   float width, float height) {
+Status fillRectangle(GraphicsHandle graphics, BrushHandle brush, float x, float y, float width,
+                     float height) {
     return status(flat::GdipFillRectangle(native(graphics), native(brush), x, y, width, height));
 }
 
-Status Win32Backend::drawEllipseI(GraphicsHandle graphics, PenHandle pen, std::int32_t x,
-                                  std::int32_t y, std::int32_t width, std::int32_t height) {
+Status drawEllipseI(GraphicsHandle graphics, PenHandle pen, std::int32_t x, std::int32_t y,
+                    std::int32_t width, std::int32_t height) {
     return status(flat::GdipDrawEllipseI(native(graphics), native(pen), x, y, width, height));
 }
 
-Status Win32Backend::fillEllipseI(GraphicsHandle graphics, BrushHandle brush, std::int32_t x,
-                                  std::int32_t y, std::int32_t width, std::int32_t height) {
+Status fillEllipseI(GraphicsHandle graphics, BrushHandle brush, std::int32_t x, std::int32_t y,
+                    std::int32_t width, std::int32_t height) {
     return status(flat::GdipFillEllipseI(native(graphics), native(brush), x, y, width, height));
 }
 
-Status Win32Backend::createPath(std::int32_t fillMode, PathHandle& out) {
+Status createPath(std::int32_t fillMode, PathHandle& out) {
     gp::GpPath* path = nullptr;
     const Status answer = status(flat::GdipCreatePath(static_cast<gp::FillMode>(fillMode), &path));
     if (answer == kOk) out = reinterpret_cast<PathHandle>(path);
     return answer;
 }
 
-Status Win32Backend::addPathArc(PathHandle path, float x, float y, float width, float height,
-                                float startAngle, float sweepAngle) {
+Status addPathArc(PathHandle path, float x, float y, float width, float height, float startAngle,
+                  float sweepAngle) {
     return status(flat::GdipAddPathArc(native(path), x, y, width, height, startAngle, sweepAngle));
 }
 
-Status Win32Backend::drawPath(GraphicsHandle graphics, PenHandle pen, PathHandle path) {
+Status drawPath(GraphicsHandle graphics, PenHandle pen, PathHandle path) {
     return status(flat::GdipDrawPath(native(graphics), native(pen), native(path)));
 }
 
-Status Win32Backend::fillPath(GraphicsHandle graphics, BrushHandle brush, PathHandle path) {
+Status fillPath(GraphicsHandle graphics, BrushHandle brush, PathHandle path) {
     return status(flat::GdipFillPath(native(graphics), native(brush), native(path)));
 }
 
-Status Win32Backend::deletePath(PathHandle path) {
+Status deletePath(PathHandle path) {
     return status(flat::GdipDeletePath(native(path)));
 }
 
-Status Win32Backend::drawLines(GraphicsHandle graphics, PenHandle pen, const PointF* points,
-                               std::int32_t count) {
+Status drawLines(GraphicsHandle graphics, PenHandle pen, const PointF* points, std::int32_t count) {
     return status(flat::GdipDrawLines(native(graphics), native(pen), native(points), count));
 }
 
-Status Win32Backend::drawPolygon(GraphicsHandle graphics, PenHandle pen, const PointF* points,
-                                 std::int32_t count) {
+Status drawPolygon(GraphicsHandle graphics, PenHandle pen, const PointF* points,
+                   std::int32_t count) {
     return status(flat::GdipDrawPolygon(native(graphics), native(pen), native(points), count));
 }
 
-Status Win32Backend::fillPolygon(GraphicsHandle graphics, BrushHandle brush, const PointF* points,
-                                 std::int32_t count, std::int32_t fillMode) {
+Status fillPolygon(GraphicsHandle graphics, BrushHandle brush, const PointF* points,
+                   std::int32_t count, std::int32_t fillMode) {
     return status(flat::GdipFillPolygon(native(graphics), native(brush), native(points), count,
                                         static_cast<gp::FillMode>(fillMode)));
 }
 
-Status Win32Backend::measureString(GraphicsHandle graphics, const char16_t* text,
-                                   std::int32_t length, FontHandle font, const RectF& layout,
-                                   RectF& boundingBox) {
+Status measureString(GraphicsHandle graphics, const char16_t* text, std::int32_t length,
+                     FontHandle font, const RectF& layout, RectF& boundingBox) {
     const gp::RectF area(layout.x, layout.y, layout.width, layout.height);
     gp::RectF box;
     const Status answer =
@@ -252,26 +250,26 @@ Status Win32Backend::measureString(GraphicsHandle graphics, const char16_t* text
     return answer;
 }
 
-Status Win32Backend::drawString(GraphicsHandle graphics, const char16_t* text, std::int32_t length,
-                                FontHandle font, const RectF& layout, BrushHandle brush) {
+Status drawString(GraphicsHandle graphics, const char16_t* text, std::int32_t length,
+                  FontHandle font, const RectF& layout, BrushHandle brush) {
     const gp::RectF area(layout.x, layout.y, layout.width, layout.height);
     return status(flat::GdipDrawString(native(graphics), wide(text), length, native(font), &area,
                                        nullptr, native(brush)));
 }
 
-Status Win32Backend::createFontFamily(const char16_t* name, FontFamilyHandle& out) {
+Status createFontFamily(const char16_t* name, FontFamilyHandle& out) {
     gp::GpFontFamily* family = nullptr;
     const Status answer = status(flat::GdipCreateFontFamilyFromName(wide(name), nullptr, &family));
     if (answer == kOk) out = reinterpret_cast<FontFamilyHandle>(family);
     return answer;
 }
 
-Status Win32Backend::deleteFontFamily(FontFamilyHandle family) {
+Status deleteFontFamily(FontFamilyHandle family) {
     return status(flat::GdipDeleteFontFamily(native(family)));
 }
 
-Status Win32Backend::createFont(FontFamilyHandle family, float size, std::int32_t style,
-                                std::int32_t unit, FontHandle& out) {
+Status createFont(FontFamilyHandle family, float size, std::int32_t style, std::int32_t unit,
+                  FontHandle& out) {
     gp::GpFont* font = nullptr;
     const Status answer = status(
         flat::GdipCreateFont(native(family), size, style, static_cast<gp::Unit>(unit), &font));
@@ -279,20 +277,19 @@ Status Win32Backend::createFont(FontFamilyHandle family, float size, std::int32_
     return answer;
 }
 
-Status Win32Backend::deleteFont(FontHandle font) {
+Status deleteFont(FontHandle font) {
     return status(flat::GdipDeleteFont(native(font)));
 }
 
-Status Win32Backend::getFontHeightGivenDpi(FontHandle font, float dpi, float& height) {
+Status getFontHeightGivenDpi(FontHandle font, float dpi, float& height) {
     gp::REAL value = 0.0f;
     const Status answer = status(flat::GdipGetFontHeightGivenDPI(native(font), dpi, &value));
     if (answer == kOk) height = value;
     return answer;
 }
 
-Status Win32Backend::createBitmapFromScan0(std::int32_t width, std::int32_t height,
-                                           std::int32_t stride, std::int32_t pixelFormat,
-                                           void* pixels, ImageHandle& out) {
+Status createBitmapFromScan0(std::int32_t width, std::int32_t height, std::int32_t stride,
+                             std::int32_t pixelFormat, void* pixels, ImageHandle& out) {
     gp::GpBitmap* image = nullptr;
     const Status answer = status(flat::GdipCreateBitmapFromScan0(
         width, height, pixels != nullptr ? stride : 0, static_cast<gp::PixelFormat>(pixelFormat),
@@ -301,11 +298,10 @@ Status Win32Backend::createBitmapFromScan0(std::int32_t width, std::int32_t heig
     return answer;
 }
 
-Status Win32Backend::createBitmapFromEncodedBytes(const void* data, std::uint32_t size,
-                                                  ImageHandle& out) {
+Status createBitmapFromEncodedBytes(const void* data, std::uint32_t size, ImageHandle& out) {
     if (data == nullptr) return kInvalidParameter;
     // The decoder takes its own reference when it keeps reading later; ours goes at the end.
-    auto* stream = new ResourceStream(data, size);
+    auto* stream = new win32::ResourceStream(data, size);
     gp::GpBitmap* image = nullptr;
     const Status answer = status(flat::GdipCreateBitmapFromStreamICM(stream, &image));
     stream->Release();
@@ -313,7 +309,7 @@ Status Win32Backend::createBitmapFromEncodedBytes(const void* data, std::uint32_
     return answer;
 }
 
-Status Win32Backend::createBitmapFromModuleResource(const ResourceName& name, ImageHandle& out) {
+Status createBitmapFromModuleResource(const ResourceName& name, ImageHandle& out) {
     std::wstring text;
     const WCHAR* identifier = MAKEINTRESOURCEW(name.number);
     if (name.name != nullptr) {
@@ -324,12 +320,12 @@ Status Win32Backend::createBitmapFromModuleResource(const ResourceName& name, Im
     }
     gp::GpBitmap* image = nullptr;
     const Status answer =
-        status(flat::GdipCreateBitmapFromResource(resourceModule(), identifier, &image));
+        status(flat::GdipCreateBitmapFromResource(win32::resourceModule(), identifier, &image));
     if (answer == kOk) out = handleOf(image);
     return answer;
 }
 
-Status Win32Backend::createBitmapFromDeviceBitmap(DeviceBitmapHandle bitmap, ImageHandle& out) {
+Status createBitmapFromDeviceBitmap(DeviceBitmapHandle bitmap, ImageHandle& out) {
     gp::GpBitmap* image = nullptr;
     const Status answer = status(
         flat::GdipCreateBitmapFromHBITMAP(reinterpret_cast<HBITMAP>(bitmap), nullptr, &image));
@@ -337,9 +333,8 @@ Status Win32Backend::createBitmapFromDeviceBitmap(DeviceBitmapHandle bitmap, Ima
     return answer;
 }
 
-Status Win32Backend::cloneBitmapAreaI(std::int32_t x, std::int32_t y, std::int32_t width,
-                                      std::int32_t height, std::int32_t pixelFormat,
-                                      ImageHandle source, ImageHandle& out) {
+Status cloneBitmapAreaI(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                        std::int32_t pixelFormat, ImageHandle source, ImageHandle& out) {
     gp::GpBitmap* image = nullptr;
     const Status answer = status(flat::GdipCloneBitmapAreaI(
         x, y, width, height, static_cast<gp::PixelFormat>(pixelFormat), bitmap(source), &image));
@@ -347,52 +342,42 @@ Status Win32Backend::cloneBitmapAreaI(std::int32_t x, std::int32_t y, std::int32
     return answer;
 }
 
-Status Win32Backend::getImageWidth(ImageHandle image, std::uint32_t& width) {
+Status getImageWidth(ImageHandle image, std::uint32_t& width) {
     UINT value = 0;
     const Status answer = status(flat::GdipGetImageWidth(native(image), &value));
     if (answer == kOk) width = value;
     return answer;
 }
 
-Status Win32Backend::getImageHeight(ImageHandle image, std::uint32_t& height) {
+Status getImageHeight(ImageHandle image, std::uint32_t& height) {
     UINT value = 0;
     const Status answer = status(flat::GdipGetImageHeight(native(image), &value));
     if (answer == kOk) height = value;
     return answer;
 }
 
-Status Win32Backend::drawImageRectRectI(GraphicsHandle graphics, ImageHandle image,
-                                        std::int32_t dstX, std::int32_t dstY, std::int32_t dstWidth,
-                                        std::int32_t dstHeight, std::int32_t srcX,
-                                        std::int32_t srcY, std::int32_t srcWidth,
-                                        std::int32_t srcHeight, ImageAttributesHandle attributes) {
+Status drawImageRectRectI(GraphicsHandle graphics, ImageHandle image, std::int32_t dstX,
+                          std::int32_t dstY, std::int32_t dstWidth, std::int32_t dstHeight,
+                          std::int32_t srcX, std::int32_t srcY, std::int32_t srcWidth,
+                          std::int32_t srcHeight, ImageAttributesHandle attributes) {
     return status(flat::GdipDrawImageRectRectI(
         native(graphics), native(image), dstX, dstY, dstWidth, dstHeight, srcX, srcY, srcWidth,
         srcHeight, gp::UnitPixel, native(attributes), nullptr, nullptr));
 }
 
-Status Win32Backend::disposeImage(ImageHandle image) {
+Status disposeImage(ImageHandle image) {
     return status(flat::GdipDisposeImage(native(image)));
 }
 
-Status Win32Backend::getBitmapPixel(ImageHandle image, std::int32_t x, std::int32_t y,
-                                    std::uint32_t& argb) {
-    gp::ARGB value = 0;
-    const Status answer = status(flat::GdipBitmapGetPixel(bitmap(image), x, y, &value));
-    if (answer == kOk) argb = value;
-    return answer;
-}
-
-Status Win32Backend::createImageAttributes(ImageAttributesHandle& out) {
+Status createImageAttributes(ImageAttributesHandle& out) {
     gp::GpImageAttributes* attributes = nullptr;
     const Status answer = status(flat::GdipCreateImageAttributes(&attributes));
     if (answer == kOk) out = reinterpret_cast<ImageAttributesHandle>(attributes);
     return answer;
 }
 
-Status Win32Backend::setImageAttributesColorMatrix(ImageAttributesHandle attributes,
-                                                   std::int32_t adjustType, bool enabled,
-                                                   const float* matrix, std::int32_t flags) {
+Status setImageAttributesColorMatrix(ImageAttributesHandle attributes, std::int32_t adjustType,
+                                     bool enabled, const float* matrix, std::int32_t flags) {
     gp::ColorMatrix colours;
     std::memset(&colours, 0, sizeof(colours));
     if (matrix != nullptr) std::memcpy(colours.m, matrix, sizeof(colours.m));
@@ -401,22 +386,12 @@ Status Win32Backend::setImageAttributesColorMatrix(ImageAttributesHandle attribu
         matrix != nullptr ? &colours : nullptr, nullptr, static_cast<gp::ColorMatrixFlags>(flags)));
 }
 
-Status Win32Backend::disposeImageAttributes(ImageAttributesHandle attributes) {
+Status disposeImageAttributes(ImageAttributesHandle attributes) {
     return status(flat::GdipDisposeImageAttributes(native(attributes)));
 }
 
-void Win32Backend::deleteDeviceBitmap(DeviceBitmapHandle bitmap) {
+void deleteDeviceBitmap(DeviceBitmapHandle bitmap) {
     if (bitmap != nullptr) DeleteObject(reinterpret_cast<HBITMAP>(bitmap));
 }
 
-bool Win32Backend::findDataResource(const ResourceName& name, ResourceBytes& out) {
-    const char* identifier = name.name != nullptr ? name.name : MAKEINTRESOURCEA(name.number);
-    const void* data = nullptr;
-    std::uint32_t size = 0;
-    if (!win32::findDataResource(resourceModule(), identifier, data, size)) return false;
-    out.data = data;
-    out.size = size;
-    return true;
-}
-
-} // namespace VSTGUI::win32
+} // namespace VSTGUI::platform::drawing2d

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
-// Lifecycle: the frame registers a `DropTarget` on its window (RegisterDragDrop takes its own
-// reference, ours is dropped at once) and revokes it when drop is switched off or the frame
-// goes. For every drag the target makes one drop source on the drag's data object; the source
-// holds a reference on the object until the toolkit lets it go. Every medium fetched from the
-// data object is released before the fetch answers.                                 [ui]
+// OLE is begun for the thread by each frame and each editor (beginThreadUse) and ended by
+// them. Lifecycle of a drop target: the frame registers a `DropTarget` on its window
+// (RegisterDragDrop takes its own reference, ours is dropped at once) and revokes it when drop is
+// switched off or the frame goes. For every drag the target makes one drop source on the drag's
+// data object; the source holds a reference on the object until the toolkit lets it go. Every
+// medium fetched from the data object is released before the fetch answers. [ui]
 #include "Win32Drop.h"
 
 #include "Win32Backend.h"
@@ -227,38 +228,45 @@ HRESULT STDMETHODCALLTYPE DropTarget::Drop(IDataObject*, DWORD, POINTL, DWORD*) 
     return S_OK;
 }
 
-std::int32_t Win32Backend::oleInitialize() {
-    return static_cast<std::int32_t>(OleInitialize(nullptr));
-}
-
-void Win32Backend::oleUninitialize() {
-    OleUninitialize();
-}
-
 IDropTarget* registeredDropTarget(HWND window) {
     const auto found = registeredTargets().find(window);
     return found != registeredTargets().end() ? found->second : nullptr;
 }
 
-bool Win32Backend::registerDropTarget(WindowHandle window, DropEvents* events) {
+} // namespace VSTGUI::win32
+
+namespace VSTGUI::platform::window_system {
+
+// OleInitialize answers S_FALSE when the thread had it already; both call for an
+// OleUninitialize. A thread set up for another apartment model keeps its own set-up.
+bool beginThreadUse() {
+    const HRESULT result = OleInitialize(nullptr);
+    return result == S_OK || result == S_FALSE;
+}
+
+void endThreadUse() {
+    OleUninitialize();
+}
+
+bool registerDropTarget(WindowHandle window, DropEvents* events) {
     if (window == nullptr || events == nullptr) return false;
     const auto hwnd = reinterpret_cast<HWND>(window);
-    auto* target = new DropTarget(events);
+    auto* target = new win32::DropTarget(events);
     if (FAILED(RegisterDragDrop(hwnd, target))) {
         // Release deletes the target: this was its only reference.
         target->Release();
         return false; // NOLINT(clang-analyzer-cplusplus.NewDeleteLeaks)
     }
-    forgetTarget(hwnd);
-    registeredTargets()[hwnd] = target; // our reference goes with the revocation
+    win32::forgetTarget(hwnd);
+    win32::registeredTargets()[hwnd] = target; // our reference goes with the revocation
     return true;
 }
 
-void Win32Backend::revokeDropTarget(WindowHandle window) {
+void revokeDropTarget(WindowHandle window) {
     if (window == nullptr) return;
     const auto hwnd = reinterpret_cast<HWND>(window);
     RevokeDragDrop(hwnd);
-    forgetTarget(hwnd);
+    win32::forgetTarget(hwnd);
 }
 
-} // namespace VSTGUI::win32
+} // namespace VSTGUI::platform::window_system

@@ -3,7 +3,7 @@
 // hands each drag's events to the toolkit, and the reader of one drag's data object.
 #pragma once
 
-#include "toolkit/platform/ToolkitBackend.h"
+#include "toolkit/platform/WindowSystem.h"
 
 #include <windows.h>
 

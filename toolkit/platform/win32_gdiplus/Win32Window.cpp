@@ -1,17 +1,22 @@
 // SPDX-License-Identifier: MIT
 // The frame's child window and the other Win32 services of the back end: the window class and
-// its procedure, invalidation, capture, cursors, pointer and key polling, time and system facts.
+// its procedure, the host's window chain, invalidation, capture, cursors, pointer and key
+// polling, time, system facts and module resources.
 //
 // The window procedure finds the frame's message sink in the window's user data (a full
 // pointer: SetWindowLongPtrW / GWLP_USERDATA), turns each message the toolkit handles into one
 // `WindowMessage` and answers as the sink says. Messages that arrive before the sink is stored
 // or after it is cleared go to DefWindowProcW.                                       [ui]
+#include "ResourceStream.h"
 #include "Win32Backend.h"
+#include "toolkit/platform/WindowSystem.h"
 
 #include <cwchar>
 #include <string>
 
 namespace VSTGUI::win32 {
+
+using namespace VSTGUI::platform;
 
 namespace {
 
@@ -138,6 +143,62 @@ LPCWSTR systemCursor(std::int32_t shape) {
     }
 }
 
+// Windows Vista (6.0) and later compose every window from its own picture.
+bool systemComposes() {
+    OSVERSIONINFOEXW version{};
+    version.dwOSVersionInfoSize = sizeof(version);
+    if (GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&version)) == FALSE) return false;
+    return version.dwMajorVersion >= 6;
+}
+static_assert(sizeof(OSVERSIONINFOEXW) == 284, "the extended version record");
+
+bool isMdiClient(HWND window) {
+    wchar_t name[1024] = {};
+    GetClassNameW(window, name, 1024);
+    return std::wcscmp(name, L"MDIClient") == 0;
+}
+
+SIZE sizeOf(HWND window) {
+    RECT area{};
+    GetWindowRect(window, &area);
+    return SIZE{area.right - area.left, area.bottom - area.top};
+}
+
+void resize(HWND window, int width, int height) {
+    SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Beyond this growth of the window chain the parent is not the host's editor window.
+constexpr LONG kMaxChainGrowth = 80;
+
+// Grows the frame's window and, a window at a time, its parents by what each was larger than
+// the one inside, until the growth reaches the host's frame border (twice the dialog frame
+// metric), a parent is an MDI client or there is none. False when a parent was far larger:
+// that chain is not the host's editor window.
+bool resizeWindowChain(HWND frame, int width, int height) {
+    const LONG border = 2 * GetSystemMetrics(SM_CYDLGFRAME);
+    LONG dx = 0;
+    LONG dy = 0;
+    HWND current = frame;
+    if (border != 0) {
+        do {
+            HWND parent = GetParent(current);
+            if (parent == nullptr || isMdiClient(parent)) break;
+            const SIZE inner = sizeOf(current);
+            const SIZE outer = sizeOf(parent);
+            resize(current, width + dx, height + dy);
+            dx += outer.cx - inner.cx;
+            dy += outer.cy - inner.cy;
+            if (dx > kMaxChainGrowth || dy > kMaxChainGrowth) return false;
+            if (dx < 0) dx = 0;
+            if (dy < 0) dy = 0;
+            current = parent;
+        } while (dx != border);
+    }
+    resize(current, width + dx, height + dy);
+    return true;
+}
+
 } // namespace
 
 HMODULE ownModule() {
@@ -168,15 +229,21 @@ const wchar_t* frameWindowClassName() {
     return name.c_str();
 }
 
-DeviceContextHandle Win32Backend::getWindowDeviceContext(WindowHandle window) {
+} // namespace VSTGUI::win32
+
+namespace VSTGUI::platform::window_system {
+
+using namespace VSTGUI::win32;
+
+DeviceContextHandle getWindowDeviceContext(WindowHandle window) {
     return reinterpret_cast<DeviceContextHandle>(GetDC(native(window)));
 }
 
-void Win32Backend::releaseWindowDeviceContext(WindowHandle window, DeviceContextHandle dc) {
+void releaseWindowDeviceContext(WindowHandle window, DeviceContextHandle dc) {
     ReleaseDC(native(window), reinterpret_cast<HDC>(dc));
 }
 
-bool Win32Backend::registerFrameWindowClass() {
+bool registerFrameWindowClass() {
     WNDCLASSW windowClass{};
     windowClass.style = CS_GLOBALCLASS | CS_DBLCLKS;
     windowClass.lpfnWndProc = frameWindowProcedure;
@@ -186,44 +253,53 @@ bool Win32Backend::registerFrameWindowClass() {
     return RegisterClassW(&windowClass) != 0;
 }
 
-void Win32Backend::unregisterFrameWindowClass() {
+void unregisterFrameWindowClass() {
     UnregisterClassW(frameWindowClassName(), ownModule());
 }
 
-WindowHandle Win32Backend::createFrameWindow(WindowHandle parent, std::int32_t width,
-                                             std::int32_t height, bool composited,
-                                             WindowMessageSink* sink) {
+WindowHandle createFrameWindow(WindowHandle parent, std::int32_t width, std::int32_t height,
+                               WindowMessageSink* sink) {
     HWND window =
-        CreateWindowExW(composited ? WS_EX_COMPOSITED : 0, frameWindowClassName(), L"Window",
-                        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, width,
-                        height, native(parent), nullptr, ownModule(), nullptr);
+        CreateWindowExW(win32::systemComposes() ? WS_EX_COMPOSITED : 0, frameWindowClassName(),
+                        L"Window", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
+                        width, height, native(parent), nullptr, ownModule(), nullptr);
     if (window != nullptr)
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(sink));
     return handleOf(window);
 }
 
-void Win32Backend::clearWindowUserData(WindowHandle window) {
+void clearWindowUserData(WindowHandle window) {
     SetWindowLongPtrW(native(window), GWLP_USERDATA, 0);
 }
 
-void Win32Backend::destroyWindow(WindowHandle window) {
+void destroyWindow(WindowHandle window) {
     DestroyWindow(native(window));
 }
 
-void Win32Backend::invalidateRect(WindowHandle window, const RectI& rect, bool erase) {
+void invalidateRect(WindowHandle window, const RectI& rect, bool erase) {
     const RECT area{rect.left, rect.top, rect.right, rect.bottom};
     InvalidateRect(native(window), &area, erase ? TRUE : FALSE);
 }
 
-void Win32Backend::setCapture(WindowHandle window) {
+// The host's message loop delivers every message, paints included.
+void handlePendingEvents() {}
+void paintPendingUpdate(WindowHandle /*window*/) {}
+
+void handleOnePendingPaint() {
+    MSG message;
+    if (PeekMessageW(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE) != 0)
+        DispatchMessageW(&message);
+}
+
+void setCapture(WindowHandle window) {
     SetCapture(native(window));
 }
 
-void Win32Backend::releaseCapture() {
+void releaseCapture() {
     ReleaseCapture();
 }
 
-bool Win32Backend::requestMouseLeaveNotice(WindowHandle window) {
+bool requestMouseLeaveNotice(WindowHandle window) {
     TRACKMOUSEEVENT request{};
     request.cbSize = sizeof(request);
     request.dwFlags = TME_LEAVE;
@@ -232,33 +308,31 @@ bool Win32Backend::requestMouseLeaveNotice(WindowHandle window) {
     return TrackMouseEvent(&request) != FALSE;
 }
 
-WindowHandle Win32Backend::getParent(WindowHandle window) {
+bool areWindowsDoubleBuffered() {
+    return systemComposes();
+}
+
+bool resizeFrameWindow(WindowHandle window, std::int32_t width, std::int32_t height) {
+    return resizeWindowChain(native(window), width, height);
+}
+
+bool hasTitleBar(WindowHandle window) {
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(native(window), GWL_STYLE));
+    return (style & WS_CAPTION) == WS_CAPTION;
+}
+
+WindowHandle getParent(WindowHandle window) {
     return handleOf(GetParent(native(window)));
 }
 
-std::u16string Win32Backend::getClassName(WindowHandle window) {
-    wchar_t name[1024] = {};
-    const int length = GetClassNameW(native(window), name, 1024);
-    std::u16string out;
-    for (int i = 0; i < length; ++i)
-        out.push_back(static_cast<char16_t>(name[i]));
-    return out;
-}
-
-bool Win32Backend::getWindowRect(WindowHandle window, RectI& rect) {
+bool getWindowRect(WindowHandle window, RectI& rect) {
     RECT area{};
     const bool ok = GetWindowRect(native(window), &area) != FALSE;
     rect = ok ? RectI{area.left, area.top, area.right, area.bottom} : RectI{};
     return ok;
 }
 
-bool Win32Backend::setWindowSize(WindowHandle window, std::int32_t width, std::int32_t height) {
-    return SetWindowPos(native(window), nullptr, 0, 0, width, height,
-                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE) != FALSE;
-}
-
-void Win32Backend::mapWindowPoints(WindowHandle from, WindowHandle to, PointI* points,
-                                   std::int32_t count) {
+void mapWindowPoints(WindowHandle from, WindowHandle to, PointI* points, std::int32_t count) {
     for (std::int32_t i = 0; i < count; ++i) {
         POINT point{points[i].x, points[i].y};
         MapWindowPoints(native(from), native(to), &point, 1);
@@ -266,38 +340,34 @@ void Win32Backend::mapWindowPoints(WindowHandle from, WindowHandle to, PointI* p
     }
 }
 
-std::uint32_t Win32Backend::getWindowStyle(WindowHandle window) {
-    return static_cast<std::uint32_t>(GetWindowLongPtrW(native(window), GWL_STYLE));
-}
-
-CursorHandle Win32Backend::getCursor() {
+CursorHandle getCursor() {
     return reinterpret_cast<CursorHandle>(GetCursor());
 }
 
-void Win32Backend::setCursor(CursorHandle cursor) {
+void setCursor(CursorHandle cursor) {
     SetCursor(reinterpret_cast<HCURSOR>(cursor));
 }
 
-void Win32Backend::setSystemCursor(std::int32_t shape) {
+void setSystemCursor(std::int32_t shape) {
     const LPCWSTR name = systemCursor(shape);
     if (name != nullptr) SetCursor(LoadCursorW(nullptr, name));
 }
 
-bool Win32Backend::getCursorPosition(PointI& point) {
+bool getCursorPosition(PointI& point) {
     POINT position{};
     const bool ok = GetCursorPos(&position) != FALSE;
     point = ok ? PointI{position.x, position.y} : PointI{};
     return ok;
 }
 
-bool Win32Backend::isMessageKeyDown(MessageKey key) {
+bool isMessageKeyDown(MessageKey key) {
     int code = VK_SHIFT;
     if (key == MessageKey::control) code = VK_CONTROL;
     if (key == MessageKey::alt) code = VK_MENU;
     return GetKeyState(code) < 0;
 }
 
-bool Win32Backend::isKeyPressedNow(PolledKey key) {
+bool isKeyPressedNow(PolledKey key) {
     int code = VK_LBUTTON;
     switch (key) {
     case PolledKey::leftButton:
@@ -322,48 +392,40 @@ bool Win32Backend::isKeyPressedNow(PolledKey key) {
     return GetAsyncKeyState(code) < 0;
 }
 
-bool Win32Backend::areMouseButtonsSwapped() {
+bool areMouseButtonsSwapped() {
     return GetSystemMetrics(SM_SWAPBUTTON) > 0;
 }
 
-std::int32_t Win32Backend::dialogFrameHeight() {
-    return GetSystemMetrics(SM_CYDLGFRAME);
-}
-
-static_assert(sizeof(OSVERSIONINFOEXW) == 284, "the extended version record");
-
-std::uint32_t Win32Backend::osMajorVersion() {
-    OSVERSIONINFOEXW version{};
-    version.dwOSVersionInfoSize = sizeof(version);
-    if (GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&version)) == FALSE) return 0;
-    return version.dwMajorVersion;
-}
-
-std::uint32_t Win32Backend::tickCount() {
+std::uint32_t tickCount() {
     return GetTickCount();
 }
 
-std::uint32_t Win32Backend::messageTime() {
+std::uint32_t messageTime() {
     return static_cast<std::uint32_t>(GetMessageTime());
 }
 
-std::uint32_t Win32Backend::doubleClickTime() {
+std::uint32_t doubleClickTime() {
     return GetDoubleClickTime();
 }
 
-bool Win32Backend::takeLeftButtonDownMessage() {
+void sleep(std::uint32_t milliseconds) {
+    Sleep(milliseconds);
+}
+
+bool findDataResource(const ResourceName& name, ResourceBytes& out) {
+    const char* identifier = name.name != nullptr ? name.name : MAKEINTRESOURCEA(name.number);
+    const void* data = nullptr;
+    std::uint32_t size = 0;
+    if (!win32::findDataResource(resourceModule(), identifier, data, size)) return false;
+    out.data = data;
+    out.size = size;
+    return true;
+}
+
+bool takeLeftButtonDownMessage() {
     MSG message{};
     return PeekMessageW(&message, nullptr, WM_LBUTTONDOWN, WM_LBUTTONDOWN,
                         PM_REMOVE | PM_NOYIELD) != FALSE;
 }
 
-} // namespace VSTGUI::win32
-
-namespace VSTGUI::platform {
-
-ToolkitBackend& defaultBackend() {
-    static win32::Win32Backend instance;
-    return instance;
-}
-
-} // namespace VSTGUI::platform
+} // namespace VSTGUI::platform::window_system

@@ -2,9 +2,10 @@
 // The 2-D operations of the Linux back end on cairo, fonts through fontconfig, images decoded
 // by cairo's PNG reader and by libjpeg (JpegDecoding.cpp). Each handle is a small record of this
 // file; statuses are the values the Windows library answers for the same faults.
-#include "X11Backend.h"
-
 #include "JpegDecoding.h"
+#include "X11Backend.h"
+#include "toolkit/TextConversion.h"
+#include "toolkit/platform/Drawing2D.h"
 
 #include <cairo-ft.h>
 #include <cairo.h>
@@ -18,7 +19,7 @@
 #include <strings.h>
 #include <vector>
 
-namespace VSTGUI::x11 {
+namespace VSTGUI::platform::drawing2d {
 
 namespace {
 
@@ -288,102 +289,28 @@ Status newImage(cairo_surface_t* surface, ImageHandle& out) {
     return kOk;
 }
 
+// A UTF-16 text of `length` units (-1: terminated) as UTF-8.
+std::string utf8Of(const char16_t* text, std::int32_t length) {
+    if (text == nullptr) return {};
+    return utf16ToUtf8(length < 0 ? std::u16string_view(text)
+                                  : std::u16string_view(text, static_cast<std::size_t>(length)));
+}
+
 } // namespace
-
-// ---- UTF conversion ---------------------------------------------------------------------
-
-std::string toUtf8(const char16_t* text, std::int32_t length) {
-    std::string out;
-    if (text == nullptr) return out;
-    const std::size_t count =
-        length < 0 ? std::char_traits<char16_t>::length(text) : static_cast<std::size_t>(length);
-    for (std::size_t i = 0; i < count; ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < count && text[i + 1] >= 0xDC00 &&
-            text[i + 1] < 0xE000) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c < 0xE000) {
-            c = 0xFFFD;
-        }
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else if (c < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return out;
-}
-
-std::u16string toUtf16(const std::string& text) {
-    std::u16string out;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        int extra = 0;
-        char32_t c = 0;
-        if (lead < 0x80) {
-            c = lead;
-        } else if ((lead & 0xE0) == 0xC0) {
-            extra = 1;
-            c = lead & 0x1Fu;
-        } else if ((lead & 0xF0) == 0xE0) {
-            extra = 2;
-            c = lead & 0x0Fu;
-        } else if ((lead & 0xF8) == 0xF0) {
-            extra = 3;
-            c = lead & 0x07u;
-        } else {
-            out.push_back(u'\uFFFD');
-            ++i;
-            continue;
-        }
-        bool ok = i + static_cast<std::size_t>(extra) < text.size() + 0;
-        for (int k = 1; ok && k <= extra; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
-            if ((next & 0xC0) != 0x80) ok = false;
-            c = (c << 6) | (next & 0x3Fu);
-        }
-        if (!ok || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) {
-            out.push_back(u'\uFFFD');
-            ++i;
-            continue;
-        }
-        i += static_cast<std::size_t>(extra) + 1;
-        if (c >= 0x10000) {
-            c -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(c));
-        }
-    }
-    return out;
-}
 
 // ---- library lifetime -------------------------------------------------------------------
 
-Status X11Backend::startup(std::uintptr_t& token) {
+Status startup(std::uintptr_t& token) {
     if (FcInit() == FcFalse) return kOutOfMemory;
     token = 1;
     return kOk;
 }
 
-void X11Backend::shutdown(std::uintptr_t /*token*/) {}
+void shutdown(std::uintptr_t /*token*/) {}
 
 // ---- graphics ---------------------------------------------------------------------------
 
-Status X11Backend::createGraphicsFromDeviceContext(DeviceContextHandle dc, GraphicsHandle& out) {
+Status createGraphicsFromDeviceContext(DeviceContextHandle dc, GraphicsHandle& out) {
     if (dc == nullptr) return kInvalidParameter;
     auto* surface = reinterpret_cast<cairo_surface_t*>(dc);
     cairo_t* cr = cairo_create(surface);
@@ -395,13 +322,13 @@ Status X11Backend::createGraphicsFromDeviceContext(DeviceContextHandle dc, Graph
     return kOk;
 }
 
-Status X11Backend::createGraphicsOnImage(ImageHandle image, GraphicsHandle& out) {
+Status createGraphicsOnImage(ImageHandle image, GraphicsHandle& out) {
     if (image == nullptr) return kInvalidParameter;
     return createGraphicsFromDeviceContext(
         reinterpret_cast<DeviceContextHandle>(record<Image>(image)->surface), out);
 }
 
-Status X11Backend::deleteGraphics(GraphicsHandle graphics) {
+Status deleteGraphics(GraphicsHandle graphics) {
     Graphics* g = record<Graphics>(graphics);
     if (g == nullptr) return kInvalidParameter;
     cairo_surface_flush(cairo_get_target(g->cr));
@@ -410,36 +337,36 @@ Status X11Backend::deleteGraphics(GraphicsHandle graphics) {
     return kOk;
 }
 
-Status X11Backend::setInterpolationMode(GraphicsHandle graphics, std::int32_t /*mode*/) {
+Status setInterpolationMode(GraphicsHandle graphics, std::int32_t /*mode*/) {
     return graphics != nullptr ? kOk : kInvalidParameter;
 }
 
-Status X11Backend::setPageUnit(GraphicsHandle graphics, std::int32_t unit) {
+Status setPageUnit(GraphicsHandle graphics, std::int32_t unit) {
     if (graphics == nullptr) return kInvalidParameter;
     // Pixels (and world units, which are pixels without a transform) are all this draws in.
     return unit == kUnitPixel || unit == kUnitWorld ? kOk : kNotImplemented;
 }
 
-Status X11Backend::setPixelOffsetMode(GraphicsHandle graphics, std::int32_t /*mode*/) {
+Status setPixelOffsetMode(GraphicsHandle graphics, std::int32_t /*mode*/) {
     return graphics != nullptr ? kOk : kInvalidParameter;
 }
 
-Status X11Backend::setSmoothingMode(GraphicsHandle graphics, std::int32_t mode) {
+Status setSmoothingMode(GraphicsHandle graphics, std::int32_t mode) {
     Graphics* g = record<Graphics>(graphics);
     if (g == nullptr) return kInvalidParameter;
     g->smoothing = mode;
     return kOk;
 }
 
-Status X11Backend::setTextRenderingHint(GraphicsHandle graphics, std::int32_t hint) {
+Status setTextRenderingHint(GraphicsHandle graphics, std::int32_t hint) {
     Graphics* g = record<Graphics>(graphics);
     if (g == nullptr) return kInvalidParameter;
     g->textHint = hint;
     return kOk;
 }
 
-Status X11Backend::setClipRectI(GraphicsHandle graphics, std::int32_t x, std::int32_t y,
-                                std::int32_t width, std::int32_t height, std::int32_t combineMode) {
+Status setClipRectI(GraphicsHandle graphics, std::int32_t x, std::int32_t y, std::int32_t width,
+                    std::int32_t height, std::int32_t combineMode) {
     Graphics* g = record<Graphics>(graphics);
     if (g == nullptr) return kInvalidParameter;
     if (combineMode != kCombineReplace) return kNotImplemented;
@@ -452,7 +379,7 @@ Status X11Backend::setClipRectI(GraphicsHandle graphics, std::int32_t x, std::in
     return finish(g->cr);
 }
 
-Status X11Backend::getDpiY(GraphicsHandle graphics, float& dpi) {
+Status getDpiY(GraphicsHandle graphics, float& dpi) {
     if (graphics == nullptr) return kInvalidParameter;
     dpi = kDefaultDpi;
     return kOk;
@@ -460,48 +387,47 @@ Status X11Backend::getDpiY(GraphicsHandle graphics, float& dpi) {
 
 // ---- pens and brushes -------------------------------------------------------------------
 
-Status X11Backend::createPen(std::uint32_t argb, float width, std::int32_t /*unit*/,
-                             PenHandle& out) {
+Status createPen(std::uint32_t argb, float width, std::int32_t /*unit*/, PenHandle& out) {
     out = handleOf<PenHandle>(new Pen{argb, width, kDashSolid});
     return kOk;
 }
 
-Status X11Backend::setPenColor(PenHandle pen, std::uint32_t argb) {
+Status setPenColor(PenHandle pen, std::uint32_t argb) {
     if (pen == nullptr) return kInvalidParameter;
     record<Pen>(pen)->argb = argb;
     return kOk;
 }
 
-Status X11Backend::setPenWidth(PenHandle pen, float width) {
+Status setPenWidth(PenHandle pen, float width) {
     if (pen == nullptr) return kInvalidParameter;
     record<Pen>(pen)->width = width;
     return kOk;
 }
 
-Status X11Backend::setPenDashStyle(PenHandle pen, std::int32_t dashStyle) {
+Status setPenDashStyle(PenHandle pen, std::int32_t dashStyle) {
     if (pen == nullptr || dashStyle < 0 || dashStyle > 5) return kInvalidParameter;
     record<Pen>(pen)->dash = dashStyle;
     return kOk;
 }
 
-Status X11Backend::deletePen(PenHandle pen) {
+Status deletePen(PenHandle pen) {
     if (pen == nullptr) return kInvalidParameter;
     delete record<Pen>(pen);
     return kOk;
 }
 
-Status X11Backend::createSolidFill(std::uint32_t argb, BrushHandle& out) {
+Status createSolidFill(std::uint32_t argb, BrushHandle& out) {
     out = handleOf<BrushHandle>(new Brush{argb});
     return kOk;
 }
 
-Status X11Backend::setSolidFillColor(BrushHandle brush, std::uint32_t argb) {
+Status setSolidFillColor(BrushHandle brush, std::uint32_t argb) {
     if (brush == nullptr) return kInvalidParameter;
     record<Brush>(brush)->argb = argb;
     return kOk;
 }
 
-Status X11Backend::deleteBrush(BrushHandle brush) {
+Status deleteBrush(BrushHandle brush) {
     if (brush == nullptr) return kInvalidParameter;
     delete record<Brush>(brush);
     return kOk;
@@ -509,8 +435,8 @@ Status X11Backend::deleteBrush(BrushHandle brush) {
 
 // ---- primitives -------------------------------------------------------------------------
 
-Status X11Backend::drawLineI(GraphicsHandle graphics, PenHandle pen, std::int32_t x1,
-                             std::int32_t y1, std::int32_t x2, std::int32_t y2) {
+Status drawLineI(GraphicsHandle graphics, PenHandle pen, std::int32_t x1, std::int32_t y1,
+                 std::int32_t x2, std::int32_t y2) {
     Graphics* g = record<Graphics>(graphics);
     if (g == nullptr || pen == nullptr) return kInvalidParameter;
     applyPen(*g, *record<Pen>(pen));
@@ -521,8 +447,8 @@ Status X11Backend::drawLineI(GraphicsHandle graphics, PenHandle pen, std::int32_
     return finish(g->cr);
 }
 
-Status X11Backend::drawRectangle(GraphicsHandle graphics, PenHandle pen, float x, float y,
-                                 float width, float height) {
+Status drawRectangle(GraphicsHandle graphics, PenHandle pen, float x, float y, float width,
+                     float height) {
     Graphics* g = record<Graphics>(graphics);
     if (g == nullptr || pen == nullptr) return kInvalidParameter;
     if (width < 0 || height < 0) return kInvalidParameter;
@@ -534,8 +460,8 @@ Status X11Backend::drawRectangle(GraphicsHandle graphics, PenHandle pen, float x
     return finish(g->cr);
 }
 
-Status X11Backend::fillRectangle(GraphicsHandle graphics, BrushHandle brush, float x, float y,
-                                 float width, float height) {
+Status fillRectangle(GraphicsHandle graphics, BrushHandle brush, float x, float y, float width,
+                     float height) {
     Graphics* g = record<Graphics>(graphics);
     if (g == nullptr || brush == nullptr) return kInvalidParameter;
     if (width < 0 || height < 0) return kInvalidParameter;
@@ -557,8 +483,8 @@ Status X11Backend::fillRectangle(GraphicsHandle graphics, BrushHandle brush, flo
     return finish(g->cr);
 }
 
-Status X11Backend::drawEllipseI(GraphicsHandle graphics, PenHandle pen, std::int32_t x,
-                                std::int32_t y, std::int32_t width, std::int32_t height) {
+Status drawEllipseI(GraphicsHandle graphics, PenHandle pen, std::int32_t x, std::int32_t y,
+                    std::int32_t width, std::int32_t height) {
     Graphics* g = record<Graphics>(graphics);
     if (g == nullptr || pen == nullptr) return kInvalidParameter;
     applyPen(*g, *record<Pen>(pen));
@@ -569,8 +495,8 @@ Status X11Backend::drawEllipseI(GraphicsHandle graphics, PenHandle pen, std::int
     return finish(g->cr);
 }
 
-Status X11Backend::fillEllipseI(GraphicsHandle graphics, BrushHandle brush, std::int32_t x,
-                                std::int32_t y, std::int32_t width, std::int32_t height) {
+Status fillEllipseI(GraphicsHandle graphics, BrushHandle brush, std::int32_t x, std::int32_t y,
+                    std::int32_t width, std::int32_t height) {
     Graphics* g = record<Graphics>(graphics);
     if (g == nullptr || brush == nullptr) return kInvalidParameter;
     applyAntialias(*g);
@@ -581,13 +507,13 @@ Status X11Backend::fillEllipseI(GraphicsHandle graphics, BrushHandle brush, std:
     return finish(g->cr);
 }
 
-Status X11Backend::createPath(std::int32_t fillMode, PathHandle& out) {
+Status createPath(std::int32_t fillMode, PathHandle& out) {
     out = handleOf<PathHandle>(new Path{fillMode, {}});
     return kOk;
 }
 
-Status X11Backend::addPathArc(PathHandle path, float x, float y, float width, float height,
-                              float startAngle, float sweepAngle) {
+Status addPathArc(PathHandle path, float x, float y, float width, float height, float startAngle,
+                  float sweepAngle) {
     if (path == nullptr) return kInvalidParameter;
     record<Path>(path)->arcs.push_back(Arc{x, y, width, height, startAngle, sweepAngle});
     return kOk;
@@ -601,7 +527,7 @@ void replay(cairo_t* cr, const Path& path) {
 }
 } // namespace
 
-Status X11Backend::drawPath(GraphicsHandle graphics, PenHandle pen, PathHandle path) {
+Status drawPath(GraphicsHandle graphics, PenHandle pen, PathHandle path) {
     Graphics* g = record<Graphics>(graphics);
     if (g == nullptr || pen == nullptr || path == nullptr) return kInvalidParameter;
     applyPen(*g, *record<Pen>(pen));
@@ -611,7 +537,7 @@ Status X11Backend::drawPath(GraphicsHandle graphics, PenHandle pen, PathHandle p
     return finish(g->cr);
 }
 
-Status X11Backend::fillPath(GraphicsHandle graphics, BrushHandle brush, PathHandle path) {
+Status fillPath(GraphicsHandle graphics, BrushHandle brush, PathHandle path) {
     Graphics* g = record<Graphics>(graphics);
     if (g == nullptr || brush == nullptr || path == nullptr) return kInvalidParameter;
     applyAntialias(*g);
@@ -622,14 +548,13 @@ Status X11Backend::fillPath(GraphicsHandle graphics, BrushHandle brush, PathHand
     return finish(g->cr);
 }
 
-Status X11Backend::deletePath(PathHandle path) {
+Status deletePath(PathHandle path) {
     if (path == nullptr) return kInvalidParameter;
     delete record<Path>(path);
     return kOk;
 }
 
-Status X11Backend::drawLines(GraphicsHandle graphics, PenHandle pen, const PointF* points,
-                             std::int32_t count) {
+Status drawLines(GraphicsHandle graphics, PenHandle pen, const PointF* points, std::int32_t count) {
     Graphics* g = record<Graphics>(graphics);
     if (g == nullptr || pen == nullptr || points == nullptr || count < 2) return kInvalidParameter;
     applyPen(*g, *record<Pen>(pen));
@@ -638,8 +563,8 @@ Status X11Backend::drawLines(GraphicsHandle graphics, PenHandle pen, const Point
     return finish(g->cr);
 }
 
-Status X11Backend::drawPolygon(GraphicsHandle graphics, PenHandle pen, const PointF* points,
-                               std::int32_t count) {
+Status drawPolygon(GraphicsHandle graphics, PenHandle pen, const PointF* points,
+                   std::int32_t count) {
     Graphics* g = record<Graphics>(graphics);
     if (g == nullptr || pen == nullptr || points == nullptr || count < 2) return kInvalidParameter;
     applyPen(*g, *record<Pen>(pen));
@@ -649,8 +574,8 @@ Status X11Backend::drawPolygon(GraphicsHandle graphics, PenHandle pen, const Poi
     return finish(g->cr);
 }
 
-Status X11Backend::fillPolygon(GraphicsHandle graphics, BrushHandle brush, const PointF* points,
-                               std::int32_t count, std::int32_t fillMode) {
+Status fillPolygon(GraphicsHandle graphics, BrushHandle brush, const PointF* points,
+                   std::int32_t count, std::int32_t fillMode) {
     Graphics* g = record<Graphics>(graphics);
     if (g == nullptr || brush == nullptr || points == nullptr || count < 3)
         return kInvalidParameter;
@@ -664,12 +589,12 @@ Status X11Backend::fillPolygon(GraphicsHandle graphics, BrushHandle brush, const
 
 // ---- text -------------------------------------------------------------------------------
 
-Status X11Backend::measureString(GraphicsHandle graphics, const char16_t* text, std::int32_t length,
-                                 FontHandle font, const RectF& layout, RectF& boundingBox) {
+Status measureString(GraphicsHandle graphics, const char16_t* text, std::int32_t length,
+                     FontHandle font, const RectF& layout, RectF& boundingBox) {
     Graphics* g = record<Graphics>(graphics);
     Font* f = record<Font>(font);
     if (g == nullptr || f == nullptr || text == nullptr) return kInvalidParameter;
-    const std::string utf8 = toUtf8(text, length);
+    const std::string utf8 = utf8Of(text, length);
     cairo_scaled_font_t* scaled = scaledFont(*f, true);
     cairo_font_extents_t line;
     cairo_scaled_font_extents(scaled, &line);
@@ -686,13 +611,13 @@ Status X11Backend::measureString(GraphicsHandle graphics, const char16_t* text, 
     return kOk;
 }
 
-Status X11Backend::drawString(GraphicsHandle graphics, const char16_t* text, std::int32_t length,
-                              FontHandle font, const RectF& layout, BrushHandle brush) {
+Status drawString(GraphicsHandle graphics, const char16_t* text, std::int32_t length,
+                  FontHandle font, const RectF& layout, BrushHandle brush) {
     Graphics* g = record<Graphics>(graphics);
     Font* f = record<Font>(font);
     if (g == nullptr || f == nullptr || text == nullptr || brush == nullptr)
         return kInvalidParameter;
-    const std::string utf8 = toUtf8(text, length);
+    const std::string utf8 = utf8Of(text, length);
     if (utf8.empty()) return kOk;
     const bool antialias = g->textHint != kTextHintSystemDefault || smooth(*g);
     cairo_scaled_font_t* scaled = scaledFont(*f, antialias);
@@ -717,9 +642,9 @@ Status X11Backend::drawString(GraphicsHandle graphics, const char16_t* text, std
     return finish(g->cr);
 }
 
-Status X11Backend::createFontFamily(const char16_t* name, FontFamilyHandle& out) {
+Status createFontFamily(const char16_t* name, FontFamilyHandle& out) {
     if (name == nullptr) return kInvalidParameter;
-    const std::string wanted = toUtf8(name, -1);
+    const std::string wanted = utf8Of(name, -1);
     if (wanted.empty()) return kInvalidParameter;
     std::string found;
     bool ok = familyInstalled(wanted, found);
@@ -734,14 +659,14 @@ Status X11Backend::createFontFamily(const char16_t* name, FontFamilyHandle& out)
     return kOk;
 }
 
-Status X11Backend::deleteFontFamily(FontFamilyHandle family) {
+Status deleteFontFamily(FontFamilyHandle family) {
     if (family == nullptr) return kInvalidParameter;
     delete record<FontFamily>(family);
     return kOk;
 }
 
-Status X11Backend::createFont(FontFamilyHandle family, float size, std::int32_t style,
-                              std::int32_t unit, FontHandle& out) {
+Status createFont(FontFamilyHandle family, float size, std::int32_t style, std::int32_t unit,
+                  FontHandle& out) {
     FontFamily* f = record<FontFamily>(family);
     if (f == nullptr || !(size > 0.0f)) return kInvalidParameter;
     // Points are 1/72 inch at 96 pixels per inch; everything else is taken as pixels.
@@ -771,7 +696,7 @@ Status X11Backend::createFont(FontFamilyHandle family, float size, std::int32_t 
     return kOk;
 }
 
-Status X11Backend::deleteFont(FontHandle font) {
+Status deleteFont(FontHandle font) {
     Font* f = record<Font>(font);
     if (f == nullptr) return kInvalidParameter;
     for (cairo_scaled_font_t* scaled : f->scaled)
@@ -781,7 +706,7 @@ Status X11Backend::deleteFont(FontHandle font) {
     return kOk;
 }
 
-Status X11Backend::getFontHeightGivenDpi(FontHandle font, float /*dpi*/, float& height) {
+Status getFontHeightGivenDpi(FontHandle font, float /*dpi*/, float& height) {
     Font* f = record<Font>(font);
     if (f == nullptr) return kInvalidParameter;
     cairo_font_extents_t line;
@@ -792,9 +717,8 @@ Status X11Backend::getFontHeightGivenDpi(FontHandle font, float /*dpi*/, float& 
 
 // ---- images -----------------------------------------------------------------------------
 
-Status X11Backend::createBitmapFromScan0(std::int32_t width, std::int32_t height,
-                                         std::int32_t stride, std::int32_t pixelFormat,
-                                         void* pixels, ImageHandle& out) {
+Status createBitmapFromScan0(std::int32_t width, std::int32_t height, std::int32_t stride,
+                             std::int32_t pixelFormat, void* pixels, ImageHandle& out) {
     if (width <= 0 || height <= 0) return kInvalidParameter;
     if (pixelFormat != kPixelFormat32bppARGB && pixelFormat != kPixelFormat32bppPARGB)
         return kNotImplemented;
@@ -832,13 +756,12 @@ Status X11Backend::createBitmapFromScan0(std::int32_t width, std::int32_t height
     return newImage(surface, out);
 }
 
-Status X11Backend::createBitmapFromEncodedBytes(const void* data, std::uint32_t size,
-                                                ImageHandle& out) {
+Status createBitmapFromEncodedBytes(const void* data, std::uint32_t size, ImageHandle& out) {
     if (data == nullptr || size == 0) return kInvalidParameter;
     const auto* bytes = static_cast<const unsigned char*>(data);
     // The format is told by the first bytes, as the Windows library does.
-    if (looksLikeJpeg(bytes, size)) {
-        cairo_surface_t* surface = decodeJpeg(bytes, size);
+    if (x11::looksLikeJpeg(bytes, size)) {
+        cairo_surface_t* surface = x11::decodeJpeg(bytes, size);
         if (surface == nullptr) return kInvalidParameter;
         return newImage(surface, out);
     }
@@ -852,20 +775,17 @@ Status X11Backend::createBitmapFromEncodedBytes(const void* data, std::uint32_t 
     return newImage(asArgb(surface), out);
 }
 
-Status X11Backend::createBitmapFromModuleResource(const ResourceName& /*name*/,
-                                                  ImageHandle& /*out*/) {
+Status createBitmapFromModuleResource(const ResourceName& /*name*/, ImageHandle& /*out*/) {
     // Shared objects carry no resources.
     return kNotImplemented;
 }
 
-Status X11Backend::createBitmapFromDeviceBitmap(DeviceBitmapHandle /*bitmap*/,
-                                                ImageHandle& /*out*/) {
+Status createBitmapFromDeviceBitmap(DeviceBitmapHandle /*bitmap*/, ImageHandle& /*out*/) {
     return kNotImplemented;
 }
 
-Status X11Backend::cloneBitmapAreaI(std::int32_t x, std::int32_t y, std::int32_t width,
-                                    std::int32_t height, std::int32_t pixelFormat,
-                                    ImageHandle source, ImageHandle& out) {
+Status cloneBitmapAreaI(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                        std::int32_t pixelFormat, ImageHandle source, ImageHandle& out) {
     Image* from = record<Image>(source);
     if (from == nullptr || width <= 0 || height <= 0 || x < 0 || y < 0) return kInvalidParameter;
     if (pixelFormat != kPixelFormat32bppARGB && pixelFormat != kPixelFormat32bppPARGB)
@@ -883,25 +803,24 @@ Status X11Backend::cloneBitmapAreaI(std::int32_t x, std::int32_t y, std::int32_t
     return newImage(copy, out);
 }
 
-Status X11Backend::getImageWidth(ImageHandle image, std::uint32_t& width) {
+Status getImageWidth(ImageHandle image, std::uint32_t& width) {
     if (image == nullptr) return kInvalidParameter;
     width =
         static_cast<std::uint32_t>(cairo_image_surface_get_width(record<Image>(image)->surface));
     return kOk;
 }
 
-Status X11Backend::getImageHeight(ImageHandle image, std::uint32_t& height) {
+Status getImageHeight(ImageHandle image, std::uint32_t& height) {
     if (image == nullptr) return kInvalidParameter;
     height =
         static_cast<std::uint32_t>(cairo_image_surface_get_height(record<Image>(image)->surface));
     return kOk;
 }
 
-Status X11Backend::drawImageRectRectI(GraphicsHandle graphics, ImageHandle image, std::int32_t dstX,
-                                      std::int32_t dstY, std::int32_t dstWidth,
-                                      std::int32_t dstHeight, std::int32_t srcX, std::int32_t srcY,
-                                      std::int32_t srcWidth, std::int32_t srcHeight,
-                                      ImageAttributesHandle attributes) {
+Status drawImageRectRectI(GraphicsHandle graphics, ImageHandle image, std::int32_t dstX,
+                          std::int32_t dstY, std::int32_t dstWidth, std::int32_t dstHeight,
+                          std::int32_t srcX, std::int32_t srcY, std::int32_t srcWidth,
+                          std::int32_t srcHeight, ImageAttributesHandle attributes) {
     Graphics* g = record<Graphics>(graphics);
     Image* source = record<Image>(image);
     if (g == nullptr || source == nullptr) return kInvalidParameter;
@@ -931,7 +850,7 @@ Status X11Backend::drawImageRectRectI(GraphicsHandle graphics, ImageHandle image
     return finish(cr);
 }
 
-Status X11Backend::disposeImage(ImageHandle image) {
+Status disposeImage(ImageHandle image) {
     Image* i = record<Image>(image);
     if (i == nullptr) return kInvalidParameter;
     cairo_surface_destroy(i->surface);
@@ -939,8 +858,36 @@ Status X11Backend::disposeImage(ImageHandle image) {
     return kOk;
 }
 
-Status X11Backend::getBitmapPixel(ImageHandle image, std::int32_t x, std::int32_t y,
-                                  std::uint32_t& argb) {
+Status createImageAttributes(ImageAttributesHandle& out) {
+    out = handleOf<ImageAttributesHandle>(new ImageAttributes{});
+    return kOk;
+}
+
+Status setImageAttributesColorMatrix(ImageAttributesHandle attributes, std::int32_t /*adjustType*/,
+                                     bool enabled, const float* matrix, std::int32_t /*flags*/) {
+    ImageAttributes* a = record<ImageAttributes>(attributes);
+    if (a == nullptr || (enabled && matrix == nullptr)) return kInvalidParameter;
+    a->enabled = enabled;
+    if (enabled) std::copy(matrix, matrix + 25, a->matrix.begin());
+    return kOk;
+}
+
+Status disposeImageAttributes(ImageAttributesHandle attributes) {
+    if (attributes == nullptr) return kInvalidParameter;
+    delete record<ImageAttributes>(attributes);
+    return kOk;
+}
+
+void deleteDeviceBitmap(DeviceBitmapHandle /*bitmap*/) {}
+
+} // namespace VSTGUI::platform::drawing2d
+
+namespace VSTGUI::x11 {
+
+platform::Status pixelOf(platform::ImageHandle image, std::int32_t x, std::int32_t y,
+                         std::uint32_t& argb) {
+    using namespace platform;
+    using namespace platform::drawing2d;
     Image* i = record<Image>(image);
     if (i == nullptr) return kInvalidParameter;
     cairo_surface_t* s = i->surface;
@@ -960,33 +907,6 @@ Status X11Backend::getBitmapPixel(ImageHandle image, std::int32_t x, std::int32_
     argb = (a << 24) | (straight((p >> 16) & 0xFF) << 16) | (straight((p >> 8) & 0xFF) << 8) |
            straight(p & 0xFF);
     return kOk;
-}
-
-Status X11Backend::createImageAttributes(ImageAttributesHandle& out) {
-    out = handleOf<ImageAttributesHandle>(new ImageAttributes{});
-    return kOk;
-}
-
-Status X11Backend::setImageAttributesColorMatrix(ImageAttributesHandle attributes,
-                                                 std::int32_t /*adjustType*/, bool enabled,
-                                                 const float* matrix, std::int32_t /*flags*/) {
-    ImageAttributes* a = record<ImageAttributes>(attributes);
-    if (a == nullptr || (enabled && matrix == nullptr)) return kInvalidParameter;
-    a->enabled = enabled;
-    if (enabled) std::copy(matrix, matrix + 25, a->matrix.begin());
-    return kOk;
-}
-
-Status X11Backend::disposeImageAttributes(ImageAttributesHandle attributes) {
-    if (attributes == nullptr) return kInvalidParameter;
-    delete record<ImageAttributes>(attributes);
-    return kOk;
-}
-
-void X11Backend::deleteDeviceBitmap(DeviceBitmapHandle /*bitmap*/) {}
-
-bool X11Backend::findDataResource(const ResourceName& /*name*/, ResourceBytes& /*out*/) {
-    return false;
 }
 
 } // namespace VSTGUI::x11

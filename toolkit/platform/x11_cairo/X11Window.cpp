@@ -3,10 +3,14 @@
 // and its paint buffer, the event pump that turns X events into the toolkit's window messages,
 // the pointer grab, cursors from the X cursor font, pointer and key polling, and time.
 //
-// Each frame window paints into an offscreen cairo image of its size (its device context);
-// after a paint message the painted rectangle is copied to the window and the connection is
-// flushed, so the server sees every change before the host call returns.            [ui]
+// X delivers events only to whoever reads the connection: the frame's idle reads them
+// (handlePendingEvents), and exposures and invalidations only add to a window's update area,
+// which is painted once, at the end of the idle pass (paintPendingUpdate). Each frame window
+// paints into an offscreen cairo image of its size (its device context); after a paint message
+// the painted rectangle is copied to the window and the connection is flushed, so the server
+// sees every change before the host call returns.                                   [ui]
 #include "X11Backend.h"
+#include "X11FrameWindows.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -27,59 +31,13 @@
 
 namespace VSTGUI::x11 {
 
+using namespace VSTGUI::platform;
+
 namespace {
 
 constexpr std::uint32_t kDoubleClickMilliseconds = 400;
 constexpr int kDoubleClickDistance = 2; // pixels either way
 constexpr std::int32_t kWheelNotch = 120;
-constexpr std::uint32_t kStyleCaption = 0x00C00000; // a top-level window
-constexpr std::uint32_t kStyleChild = 0x40000000;
-
-struct FrameWindow {
-    Window id = 0;
-    WindowMessageSink* sink = nullptr;
-    std::int32_t width = 0;
-    std::int32_t height = 0;
-    cairo_surface_t* buffer = nullptr; // what the frame paints into
-    cairo_surface_t* screen = nullptr; // the window itself
-    bool dirty = false;
-    RectI update;
-    bool leaveRequested = false;
-    unsigned int xButtons = 0; // buttons 8 and 9 held (kMkXButton bits)
-    bool gone = false;         // destroyed by the server (its parent went first)
-    DropEvents* dropEvents = nullptr;
-    Window dragSource = 0; // the XDND source of the drag over this window
-    Window dragTarget = 0; // the window that source addresses: this one, or one it proxies for
-};
-
-struct LastPress {
-    Window window = 0;
-    unsigned int button = 0;
-    Time time = 0;
-    int x = 0;
-    int y = 0;
-    bool valid = false;
-};
-
-struct State {
-    Display* display = nullptr;
-    std::int32_t users = 0;
-    std::uint32_t opened = 0;
-    std::map<Window, std::unique_ptr<FrameWindow>> windows;
-    LastPress lastPress;
-    unsigned int messageState = 0; // modifier state of the event being handled
-    std::uint32_t messageTime = 0;
-    bool pumping = false;
-    Cursor cursor = None;
-    std::map<int, Cursor> fontCursors;
-    XErrorHandler previousErrorHandler = nullptr;
-    std::uint32_t ignoredErrors = 0;
-};
-
-State& state() {
-    static State s;
-    return s;
-}
 
 // Errors of the frames' connection (a host may destroy its window under the frame at any
 // time) are counted and otherwise ignored: Xlib's default handler would end the host's
@@ -91,28 +49,6 @@ int handleError(Display* display, XErrorEvent* error) {
         return 0;
     }
     return s.previousErrorHandler ? s.previousErrorHandler(display, error) : 0;
-}
-
-Window xid(WindowHandle handle) {
-    return static_cast<Window>(reinterpret_cast<std::uintptr_t>(handle));
-}
-// X ids are the handles: the interface's handles are pointers, so the id is carried in one.
-WindowHandle handleOf(Window window) {
-    return reinterpret_cast<WindowHandle>( // NOLINT(performance-no-int-to-ptr)
-        static_cast<std::uintptr_t>(window));
-}
-
-FrameWindow* frameOf(Window window) {
-    auto& windows = state().windows;
-    const auto it = windows.find(window);
-    return it == windows.end() ? nullptr : it->second.get();
-}
-
-std::uint32_t monotonicMilliseconds() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(now.tv_sec) * 1000u +
-                                      static_cast<std::uint64_t>(now.tv_nsec) / 1000000u);
 }
 
 void addUpdate(FrameWindow& window, const RectI& rect) {
@@ -155,24 +91,33 @@ void present(FrameWindow& window, const RectI& area) {
     XFlush(state().display);
 }
 
+// One paint message for the window's update area, if it has one, then the painted area on
+// the screen. Not again from inside a paint.
+void paintWindow(Window id) {
+    State& s = state();
+    FrameWindow* window = frameOf(id);
+    if (!window || !window->dirty || s.painting) return;
+    const RectI area = window->update;
+    window->dirty = false;
+    if (!window->sink) return;
+    WindowMessage message;
+    message.kind = MessageKind::paint;
+    message.updateRect = area;
+    message.paintContext = reinterpret_cast<DeviceContextHandle>(window->buffer);
+    s.painting = true;
+    window->sink->handleWindowMessage(message);
+    s.painting = false;
+    // The paint may have closed the frame.
+    if ((window = frameOf(id)) != nullptr) present(*window, area);
+}
+
 void paintWaiting() {
     // Copies of the ids: a paint may close frames.
     std::vector<Window> ids;
     for (const auto& entry : state().windows)
         if (entry.second->dirty) ids.push_back(entry.first);
-    for (Window id : ids) {
-        FrameWindow* window = frameOf(id);
-        if (!window || !window->dirty) continue;
-        const RectI area = window->update;
-        window->dirty = false;
-        if (!window->sink) continue;
-        WindowMessage message;
-        message.kind = MessageKind::paint;
-        message.updateRect = area;
-        message.paintContext = reinterpret_cast<DeviceContextHandle>(window->buffer);
-        window->sink->handleWindowMessage(message);
-        if ((window = frameOf(id)) != nullptr) present(*window, area);
-    }
+    for (Window id : ids)
+        paintWindow(id);
 }
 
 std::uint32_t keyBits(unsigned int xState, const FrameWindow& window) {
@@ -247,9 +192,6 @@ void handleButton(FrameWindow& window, const XButtonEvent& event, bool press) {
     deliver(window, message);
 }
 
-void handleDndMessage(FrameWindow& window, const XClientMessageEvent& message);
-FrameWindow* frameProxyingFor(Window target);
-
 void handleEvent(XEvent& event) {
     State& s = state();
     FrameWindow* window = frameOf(event.xany.window);
@@ -315,9 +257,9 @@ void handleEvent(XEvent& event) {
     }
 }
 
-} // namespace
-
-void processEvents() {
+// Hands every event waiting on the connection to the frame windows; not again from inside a
+// message it delivers.
+void readEvents() {
     State& s = state();
     if (!s.display || s.pumping) return;
     s.pumping = true;
@@ -326,9 +268,33 @@ void processEvents() {
         XNextEvent(s.display, &event);
         handleEvent(event);
     }
-    paintWaiting();
-    XFlush(s.display);
     s.pumping = false;
+}
+
+} // namespace
+
+State& state() {
+    static State s;
+    return s;
+}
+
+FrameWindow* frameOf(Window window) {
+    auto& windows = state().windows;
+    const auto it = windows.find(window);
+    return it == windows.end() ? nullptr : it->second.get();
+}
+
+std::uint32_t monotonicMilliseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(now.tv_sec) * 1000u +
+                                      static_cast<std::uint64_t>(now.tv_nsec) / 1000000u);
+}
+
+void processEvents() {
+    readEvents();
+    paintWaiting();
+    if (state().display) XFlush(state().display);
 }
 
 DisplayInfo displayInfo() {
@@ -336,14 +302,20 @@ DisplayInfo displayInfo() {
     return DisplayInfo{s.display, s.users, s.opened};
 }
 
+} // namespace VSTGUI::x11
+
+namespace VSTGUI::platform::window_system {
+
+using namespace VSTGUI::x11;
+
 // ---- device contexts --------------------------------------------------------------------
 
-DeviceContextHandle X11Backend::getWindowDeviceContext(WindowHandle window) {
+DeviceContextHandle getWindowDeviceContext(WindowHandle window) {
     FrameWindow* frame = frameOf(xid(window));
     return frame ? reinterpret_cast<DeviceContextHandle>(frame->buffer) : nullptr;
 }
 
-void X11Backend::releaseWindowDeviceContext(WindowHandle window, DeviceContextHandle /*dc*/) {
+void releaseWindowDeviceContext(WindowHandle window, DeviceContextHandle /*dc*/) {
     // What was drawn outside a paint message goes to the screen at once.
     FrameWindow* frame = frameOf(xid(window));
     if (frame) present(*frame, RectI{0, 0, frame->width, frame->height});
@@ -351,7 +323,7 @@ void X11Backend::releaseWindowDeviceContext(WindowHandle window, DeviceContextHa
 
 // ---- the frame's window -----------------------------------------------------------------
 
-bool X11Backend::registerFrameWindowClass() {
+bool registerFrameWindowClass() {
     State& s = state();
     if (s.users == 0) {
         s.display = XOpenDisplay(nullptr);
@@ -363,7 +335,7 @@ bool X11Backend::registerFrameWindowClass() {
     return true;
 }
 
-void X11Backend::unregisterFrameWindowClass() {
+void unregisterFrameWindowClass() {
     State& s = state();
     if (s.users <= 0 || --s.users > 0) return;
     for (auto& entry : s.windows) {
@@ -384,9 +356,8 @@ void X11Backend::unregisterFrameWindowClass() {
     s.lastPress = LastPress{};
 }
 
-WindowHandle X11Backend::createFrameWindow(WindowHandle parent, std::int32_t width,
-                                           std::int32_t height, bool /*composited*/,
-                                           WindowMessageSink* sink) {
+WindowHandle createFrameWindow(WindowHandle parent, std::int32_t width, std::int32_t height,
+                               WindowMessageSink* sink) {
     State& s = state();
     if (!s.display || !parent || width <= 0 || height <= 0) return nullptr;
     XSetWindowAttributes attributes{};
@@ -412,11 +383,11 @@ WindowHandle X11Backend::createFrameWindow(WindowHandle parent, std::int32_t wid
     return handleOf(window);
 }
 
-void X11Backend::clearWindowUserData(WindowHandle window) {
+void clearWindowUserData(WindowHandle window) {
     if (FrameWindow* frame = frameOf(xid(window))) frame->sink = nullptr;
 }
 
-void X11Backend::destroyWindow(WindowHandle window) {
+void destroyWindow(WindowHandle window) {
     State& s = state();
     FrameWindow* frame = frameOf(xid(window));
     if (!frame || !s.display) return;
@@ -434,18 +405,24 @@ void X11Backend::destroyWindow(WindowHandle window) {
     s.windows.erase(frame->id);
 }
 
-void X11Backend::processPendingEvents() {
-    processEvents();
+void invalidateRect(WindowHandle window, const RectI& rect, bool /*erase*/) {
+    if (FrameWindow* frame = frameOf(xid(window))) addUpdate(*frame, rect);
 }
 
-void X11Backend::invalidateRect(WindowHandle window, const RectI& rect, bool /*erase*/) {
-    FrameWindow* frame = frameOf(xid(window));
-    if (!frame) return;
-    addUpdate(*frame, rect);
-    processEvents();
+void handlePendingEvents() {
+    readEvents();
+    if (state().display) XFlush(state().display);
 }
 
-void X11Backend::setCapture(WindowHandle window) {
+void paintPendingUpdate(WindowHandle window) {
+    paintWindow(xid(window));
+}
+
+void handleOnePendingPaint() {
+    paintWaiting();
+}
+
+void setCapture(WindowHandle window) {
     State& s = state();
     if (!s.display || !frameOf(xid(window))) return;
     XGrabPointer(s.display, xid(window), False,
@@ -454,21 +431,21 @@ void X11Backend::setCapture(WindowHandle window) {
     XFlush(s.display);
 }
 
-void X11Backend::releaseCapture() {
+void releaseCapture() {
     State& s = state();
     if (!s.display) return;
     XUngrabPointer(s.display, CurrentTime);
     XFlush(s.display);
 }
 
-bool X11Backend::requestMouseLeaveNotice(WindowHandle window) {
+bool requestMouseLeaveNotice(WindowHandle window) {
     FrameWindow* frame = frameOf(xid(window));
     if (!frame) return false;
     frame->leaveRequested = true;
     return true;
 }
 
-WindowHandle X11Backend::getParent(WindowHandle window) {
+WindowHandle getParent(WindowHandle window) {
     State& s = state();
     if (!s.display || !window) return nullptr;
     Window root = 0;
@@ -480,11 +457,7 @@ WindowHandle X11Backend::getParent(WindowHandle window) {
     return parent == root ? nullptr : handleOf(parent);
 }
 
-std::u16string X11Backend::getClassName(WindowHandle /*window*/) {
-    return {};
-}
-
-bool X11Backend::getWindowRect(WindowHandle window, RectI& rect) {
+bool getWindowRect(WindowHandle window, RectI& rect) {
     State& s = state();
     rect = RectI{};
     if (!s.display || !window) return false;
@@ -499,7 +472,9 @@ bool X11Backend::getWindowRect(WindowHandle window, RectI& rect) {
     return true;
 }
 
-bool X11Backend::setWindowSize(WindowHandle window, std::int32_t width, std::int32_t height) {
+// The host's windows are the host's to size (it learns the new size from the editor's
+// rectangle): only the frame's own window changes.
+bool resizeFrameWindow(WindowHandle window, std::int32_t width, std::int32_t height) {
     State& s = state();
     if (!s.display || width <= 0 || height <= 0) return false;
     XResizeWindow(s.display, xid(window), static_cast<unsigned int>(width),
@@ -514,8 +489,7 @@ bool X11Backend::setWindowSize(WindowHandle window, std::int32_t width, std::int
     return true;
 }
 
-void X11Backend::mapWindowPoints(WindowHandle from, WindowHandle to, PointI* points,
-                                 std::int32_t count) {
+void mapWindowPoints(WindowHandle from, WindowHandle to, PointI* points, std::int32_t count) {
     State& s = state();
     if (!s.display) return;
     const Window root = DefaultRootWindow(s.display);
@@ -531,13 +505,15 @@ void X11Backend::mapWindowPoints(WindowHandle from, WindowHandle to, PointI* poi
     }
 }
 
-std::uint32_t X11Backend::getWindowStyle(WindowHandle window) {
-    return getParent(window) ? kStyleChild : kStyleCaption;
+// Title bars are drawn by the window manager around top-level windows, never by an X window
+// itself.
+bool hasTitleBar(WindowHandle /*window*/) {
+    return false;
 }
 
 // ---- cursor -----------------------------------------------------------------------------
 
-CursorHandle X11Backend::getCursor() {
+CursorHandle getCursor() {
     return reinterpret_cast<CursorHandle>( // NOLINT(performance-no-int-to-ptr): an X id
         static_cast<std::uintptr_t>(state().cursor));
 }
@@ -553,11 +529,11 @@ void defineCursor(Cursor cursor) {
 }
 } // namespace
 
-void X11Backend::setCursor(CursorHandle cursor) {
+void setCursor(CursorHandle cursor) {
     defineCursor(static_cast<Cursor>(reinterpret_cast<std::uintptr_t>(cursor)));
 }
 
-void X11Backend::setSystemCursor(std::int32_t shape) {
+void setSystemCursor(std::int32_t shape) {
     State& s = state();
     int glyph = -1;
     switch (shape) {
@@ -614,7 +590,7 @@ bool queryPointer(int& rootX, int& rootY, unsigned int& mask) {
 }
 } // namespace
 
-bool X11Backend::getCursorPosition(PointI& point) {
+bool getCursorPosition(PointI& point) {
     int x = 0;
     int y = 0;
     unsigned int mask = 0;
@@ -623,7 +599,7 @@ bool X11Backend::getCursorPosition(PointI& point) {
     return ok;
 }
 
-bool X11Backend::isMessageKeyDown(MessageKey key) {
+bool isMessageKeyDown(MessageKey key) {
     const unsigned int mask = state().messageState;
     switch (key) {
     case MessageKey::shift:
@@ -636,7 +612,7 @@ bool X11Backend::isMessageKeyDown(MessageKey key) {
     return false;
 }
 
-bool X11Backend::isKeyPressedNow(PolledKey key) {
+bool isKeyPressedNow(PolledKey key) {
     int x = 0;
     int y = 0;
     unsigned int mask = 0;
@@ -659,33 +635,48 @@ bool X11Backend::isKeyPressedNow(PolledKey key) {
 }
 
 // The X server maps physical buttons itself: events already carry the logical ones.
-bool X11Backend::areMouseButtonsSwapped() {
+bool areMouseButtonsSwapped() {
     return false;
 }
 
-std::int32_t X11Backend::dialogFrameHeight() {
-    return 0;
+// Each frame window paints into a buffer of its own that is copied to the screen whole: the
+// frame needs no back buffer.
+bool areWindowsDoubleBuffered() {
+    return true;
 }
 
-// Windows are double-buffered here (each paints into its own buffer), as on a composited
-// Windows system: the frame needs no back buffer of its own.
-std::uint32_t X11Backend::osMajorVersion() {
-    return 6;
+// Xlib needs no per-thread set-up.
+bool beginThreadUse() {
+    return false;
 }
 
-std::uint32_t X11Backend::tickCount() {
+void endThreadUse() {}
+
+std::uint32_t tickCount() {
     return monotonicMilliseconds();
 }
 
-std::uint32_t X11Backend::messageTime() {
+std::uint32_t messageTime() {
     return state().messageTime;
 }
 
-std::uint32_t X11Backend::doubleClickTime() {
+std::uint32_t doubleClickTime() {
     return kDoubleClickMilliseconds;
 }
 
-bool X11Backend::takeLeftButtonDownMessage() {
+void sleep(std::uint32_t milliseconds) {
+    timespec pause{static_cast<time_t>(milliseconds / 1000u),
+                   static_cast<long>(milliseconds % 1000u) * 1000000L};
+    while (nanosleep(&pause, &pause) != 0) {
+    }
+}
+
+// A shared object carries no resources.
+bool findDataResource(const ResourceName& /*name*/, ResourceBytes& /*out*/) {
+    return false;
+}
+
+bool takeLeftButtonDownMessage() {
     State& s = state();
     if (!s.display) return false;
     XEvent event;
@@ -698,378 +689,4 @@ bool X11Backend::takeLeftButtonDownMessage() {
     return XCheckIfEvent(s.display, &event, isLeftPress, nullptr) != 0;
 }
 
-// ---- drops ------------------------------------------------------------------------------
-//
-// XDND, version 5: the frame window carries XdndAware; the source's XdndEnter makes a
-// `DropSource` for the frame's drop events, each XdndPosition is a drag-over answered with
-// XdndStatus, XdndLeave a drag-leave and XdndDrop a drop answered with XdndFinished. The
-// dropped data is read from the XdndSelection when the toolkit asks for it: `text/uri-list` as
-// files (file:// URIs decoded to paths, other schemes skipped), `UTF8_STRING` or
-// `text/plain;charset=utf-8` as one text; data too large for one request comes in pieces (the
-// INCR protocol of the selection conventions). A drag that offers a file list is a file drag
-// even when it offers text as well (file managers offer both). Messages are taken by the window
-// they name; a frame that another window names as its XdndProxy takes the messages for that
-// window.
-
-namespace {
-
-constexpr long kXdndVersion = 5;
-constexpr int kSelectionTimeoutMilliseconds = 500;
-// The most dropped data taken (a list of some 100,000 files).
-constexpr long kMaxSelectionBytes = 16L << 20;
-constexpr std::size_t kMaxPathLength = 2047;
-
-Atom atom(const char* name) {
-    return XInternAtom(state().display, name, False);
-}
-
-std::string atomName(Atom value) {
-    char* name = XGetAtomName(state().display, value);
-    std::string out = name ? name : "";
-    if (name) XFree(name);
-    return out;
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-} // namespace
-
-// The paths of the file:// URIs of a text/uri-list, in order.
-std::vector<std::string> pathsOfUriList(const std::string& list) {
-    std::vector<std::string> paths;
-    std::size_t start = 0;
-    while (start < list.size()) {
-        std::size_t end = list.find('\n', start);
-        if (end == std::string::npos) end = list.size();
-        std::string line = list.substr(start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty() || line[0] == '#') continue;
-        if (line.compare(0, 7, "file://") != 0) continue;
-        std::string rest = line.substr(7);
-        // file://host/path: only the local host.
-        const std::size_t slash = rest.find('/');
-        if (slash == std::string::npos) continue;
-        const std::string host = rest.substr(0, slash);
-        if (!host.empty() && host != "localhost") continue;
-        std::string path;
-        bool ok = true;
-        for (std::size_t i = slash; i < rest.size(); ++i) {
-            if (rest[i] != '%') {
-                path.push_back(rest[i]);
-                continue;
-            }
-            const int high = i + 2 < rest.size() ? hexValue(rest[i + 1]) : -1;
-            const int low = i + 2 < rest.size() ? hexValue(rest[i + 2]) : -1;
-            if (high < 0 || low < 0 || (high == 0 && low == 0)) {
-                ok = false;
-                break;
-            }
-            path.push_back(static_cast<char>(high * 16 + low));
-            i += 2;
-        }
-        if (ok) paths.push_back(path);
-    }
-    return paths;
-}
-
-namespace {
-
-class XdndSource final : public DropSource {
-public:
-    XdndSource(Window target, Window source, std::vector<Atom> types)
-        : m_target(target), m_source(source), m_types(std::move(types)) {}
-
-    bool hasText() override { return !offers("text/uri-list") && textType() != None; }
-    FetchResult fetchText(std::u16string& text) override {
-        const Atom type = textType();
-        if (type == None) return FetchResult::unavailable;
-        std::string bytes;
-        if (!fetch(type, bytes)) return FetchResult::unavailable;
-        if (bytes.empty()) return FetchResult::empty;
-        text = toUtf16(bytes);
-        return FetchResult::ok;
-    }
-    std::uint32_t fileCount() override {
-        return loadFiles() ? static_cast<std::uint32_t>(m_files.size()) : 0;
-    }
-    bool hasFiles() override { return offers("text/uri-list"); }
-    bool filePath(std::uint32_t index, std::u16string& path) override {
-        if (!loadFiles() || index >= m_files.size()) return false;
-        path = toUtf16(m_files[index]);
-        if (path.size() > kMaxPathLength) path.resize(kMaxPathLength);
-        return true;
-    }
-    // Linux has no shell shortcut files.
-    bool resolveShortcut(const std::u16string& /*shortcutPath*/,
-                         std::u16string& /*target*/) override {
-        return false;
-    }
-
-private:
-    bool offers(const char* name) const {
-        const Atom wanted = atom(name);
-        return std::find(m_types.begin(), m_types.end(), wanted) != m_types.end();
-    }
-    Atom textType() const {
-        for (const char* name : {"UTF8_STRING", "text/plain;charset=utf-8"})
-            if (offers(name)) return atom(name);
-        return None;
-    }
-    bool loadFiles() {
-        if (m_filesLoaded) return m_filesOk;
-        m_filesLoaded = true;
-        std::string list;
-        m_filesOk = offers("text/uri-list") && fetch(atom("text/uri-list"), list);
-        if (m_filesOk) m_files = pathsOfUriList(list);
-        return m_filesOk;
-    }
-    // Asks the selection's owner for the data as `type` and waits (at most half a second) for
-    // it to arrive in a property of the frame window; other events stay queued meanwhile.
-    bool fetch(Atom type, std::string& out) const {
-        Display* display = state().display;
-        if (!display) return false;
-        const Atom property = atom("QT_XDND_DATA");
-        XConvertSelection(display, atom("XdndSelection"), type, property, m_target, CurrentTime);
-        XFlush(display);
-        XEvent event;
-        const std::uint32_t deadline = monotonicMilliseconds() + kSelectionTimeoutMilliseconds;
-        for (;;) {
-            if (XCheckTypedWindowEvent(display, m_target, SelectionNotify, &event)) break;
-            const auto left = static_cast<std::int32_t>(deadline - monotonicMilliseconds());
-            if (left <= 0) return false;
-            pollfd wait{ConnectionNumber(display), POLLIN, 0};
-            poll(&wait, 1, left);
-        }
-        if (event.xselection.property == None) return false;
-        Atom actualType = None;
-        if (!takeProperty(property, out, actualType)) return false;
-        if (actualType == atom("INCR")) return takePieces(property, out);
-        return actualType != None;
-    }
-
-    // Reads and deletes the frame window's property: its type, and its bytes when it holds
-    // 8-bit data (an INCR announcement holds a 32-bit size, read and dropped). False on a read
-    // error or other non-byte data. A missing property answers type None.
-    bool takeProperty(Atom property, std::string& out, Atom& actualType) const {
-        int format = 0;
-        unsigned long count = 0;
-        unsigned long remaining = 0;
-        unsigned char* data = nullptr;
-        const int result =
-            XGetWindowProperty(state().display, m_target, property, 0, kMaxSelectionBytes / 4, True,
-                               AnyPropertyType, &actualType, &format, &count, &remaining, &data);
-        if (result != Success) return false;
-        bool ok = actualType == None || actualType == atom("INCR") || format == 8;
-        if (ok && format == 8 && data && actualType != atom("INCR"))
-            out.assign(reinterpret_cast<const char*>(data), count);
-        if (remaining != 0) ok = false; // larger than we take
-        if (data) XFree(data);
-        return ok;
-    }
-
-    // The INCR transfer: deleting the announcement asked the owner for the first piece; each
-    // piece arrives as a new value of the property, and deleting it asks for the next one. A
-    // piece of length 0 ends the data. A notice for the property when it holds nothing is one
-    // left over from an earlier transfer and is passed over. Each piece may take half a second,
-    // the whole is bounded by kMaxSelectionBytes.
-    bool takePieces(Atom property, std::string& out) const {
-        Display* display = state().display;
-        out.clear();
-        XFlush(display);
-        std::uint32_t deadline = monotonicMilliseconds() + kSelectionTimeoutMilliseconds;
-        PropertyWait wanted{m_target, property};
-        for (;;) {
-            XEvent event;
-            if (!XCheckIfEvent(display, &event, isNewValue, reinterpret_cast<XPointer>(&wanted))) {
-                const auto left = static_cast<std::int32_t>(deadline - monotonicMilliseconds());
-                if (left <= 0) return false;
-                pollfd wait{ConnectionNumber(display), POLLIN, 0};
-                poll(&wait, 1, left);
-                continue;
-            }
-            std::string piece;
-            Atom actualType = None;
-            if (!takeProperty(property, piece, actualType)) return false;
-            XFlush(display); // the deletion asks for the next piece
-            if (actualType == None) continue;
-            if (piece.empty()) return true;
-            if (out.size() + piece.size() > kMaxSelectionBytes) return false;
-            out += piece;
-            deadline = monotonicMilliseconds() + kSelectionTimeoutMilliseconds;
-        }
-    }
-
-    struct PropertyWait {
-        Window window;
-        Atom property;
-    };
-    static Bool isNewValue(Display* /*display*/, XEvent* event, XPointer arg) {
-        const auto* wanted = reinterpret_cast<const PropertyWait*>(arg);
-        return event->type == PropertyNotify && event->xproperty.window == wanted->window &&
-               event->xproperty.atom == wanted->property &&
-               event->xproperty.state == PropertyNewValue;
-    }
-
-    Window m_target;
-    Window m_source;
-    std::vector<Atom> m_types;
-    bool m_filesLoaded = false;
-    bool m_filesOk = false;
-    std::vector<std::string> m_files;
-};
-
-std::uint32_t effectOfAction(Atom action) {
-    if (action == atom("XdndActionMove")) return kDropEffectMove;
-    if (action == atom("XdndActionLink")) return kDropEffectLink;
-    if (action == atom("XdndActionCopy")) return kDropEffectCopy;
-    return kDropEffectCopy | kDropEffectMove | kDropEffectLink; // ask: any will do
-}
-
-Atom actionOfEffect(std::uint32_t effect) {
-    if (effect & kDropEffectCopy) return atom("XdndActionCopy");
-    if (effect & kDropEffectMove) return atom("XdndActionMove");
-    if (effect & kDropEffectLink) return atom("XdndActionLink");
-    return None;
-}
-
-void sendToSource(FrameWindow& window, Window source, const char* kind, long flags, Atom action) {
-    XEvent reply{};
-    reply.xclient.type = ClientMessage;
-    reply.xclient.display = state().display;
-    reply.xclient.window = source;
-    reply.xclient.message_type = atom(kind);
-    reply.xclient.format = 32;
-    reply.xclient.data.l[0] = static_cast<long>(window.dragTarget);
-    reply.xclient.data.l[1] = flags;
-    if (std::strcmp(kind, "XdndStatus") == 0) {
-        reply.xclient.data.l[2] = 0; // no quiet rectangle: send every move
-        reply.xclient.data.l[3] = 0;
-        reply.xclient.data.l[4] = static_cast<long>(action);
-    } else {
-        reply.xclient.data.l[2] = static_cast<long>(action);
-    }
-    XSendEvent(state().display, source, False, NoEventMask, &reply);
-    XFlush(state().display);
-}
-
-std::vector<Atom> offeredTypes(const XClientMessageEvent& enter) {
-    std::vector<Atom> types;
-    const auto source = static_cast<Window>(enter.data.l[0]);
-    if ((enter.data.l[1] & 1) == 0) {
-        for (int i = 2; i < 5; ++i)
-            if (enter.data.l[i] != 0) types.push_back(static_cast<Atom>(enter.data.l[i]));
-        return types;
-    }
-    Atom actualType = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long remaining = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(state().display, source, atom("XdndTypeList"), 0, 1024, False, XA_ATOM,
-                           &actualType, &format, &count, &remaining, &data) == Success &&
-        data && format == 32) {
-        const auto* list = reinterpret_cast<const unsigned long*>(data);
-        for (unsigned long i = 0; i < count; ++i)
-            types.push_back(static_cast<Atom>(list[i]));
-    }
-    if (data) XFree(data);
-    return types;
-}
-
-void handleDndMessage(FrameWindow& window, const XClientMessageEvent& message) {
-    if (!window.dropEvents || message.format != 32) return;
-    const std::string kind = atomName(message.message_type);
-    const auto source = static_cast<Window>(message.data.l[0]);
-    if (kind == "XdndEnter") {
-        if (window.dragSource) window.dropEvents->dragLeave();
-        window.dragSource = source;
-        window.dragTarget = message.window;
-        std::uint32_t effect = kDropEffectCopy | kDropEffectMove | kDropEffectLink;
-        window.dropEvents->dragEnter(
-            std::make_unique<XdndSource>(window.id, source, offeredTypes(message)), effect);
-    } else if (kind == "XdndPosition") {
-        if (source != window.dragSource) return;
-        std::uint32_t effect = effectOfAction(static_cast<Atom>(message.data.l[4]));
-        window.dropEvents->dragOver(effect);
-        const Atom action = actionOfEffect(effect);
-        sendToSource(window, source, "XdndStatus", action != None ? 1 : 0, action);
-    } else if (kind == "XdndLeave") {
-        if (source != window.dragSource) return;
-        window.dragSource = 0;
-        window.dropEvents->dragLeave();
-    } else if (kind == "XdndDrop") {
-        if (source != window.dragSource) return;
-        window.dragSource = 0;
-        window.dropEvents->drop();
-        sendToSource(window, source, "XdndFinished", 1, atom("XdndActionCopy"));
-    }
-}
-
-// A source that finds XdndProxy on the window it drags over sends its messages to the window
-// the property names, still naming the first window in them. When one of our frames is that
-// proxy (a host may name the frame on its own window), the frame takes the drag, and its
-// replies name the window the source addresses. Any other message for a window that is not a
-// frame is not ours.
-FrameWindow* frameProxyingFor(Window target) {
-    Display* display = state().display;
-    if (!display || target == 0) return nullptr;
-    Atom actualType = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long remaining = 0;
-    unsigned char* data = nullptr;
-    // A window destroyed meanwhile only gives an error, which the frames' handler ignores.
-    const int result =
-        XGetWindowProperty(display, target, atom("XdndProxy"), 0, 1, False, XA_WINDOW, &actualType,
-                           &format, &count, &remaining, &data);
-    Window proxy = 0;
-    if (result == Success && data && format == 32 && count == 1)
-        proxy = static_cast<Window>(*reinterpret_cast<const unsigned long*>(data));
-    if (data) XFree(data);
-    return proxy ? frameOf(proxy) : nullptr;
-}
-
-} // namespace
-
-std::int32_t X11Backend::oleInitialize() {
-    return kHResultFalse;
-}
-
-void X11Backend::oleUninitialize() {}
-
-bool X11Backend::registerDropTarget(WindowHandle window, DropEvents* events) {
-    FrameWindow* frame = frameOf(xid(window));
-    if (!frame || !events || frame->gone) return false;
-    frame->dropEvents = events;
-    const long version = kXdndVersion;
-    XChangeProperty(state().display, frame->id, atom("XdndAware"), XA_ATOM, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(&version), 1);
-    XFlush(state().display);
-    return true;
-}
-
-void X11Backend::revokeDropTarget(WindowHandle window) {
-    FrameWindow* frame = frameOf(xid(window));
-    if (!frame) return;
-    if (frame->dragSource && frame->dropEvents) frame->dropEvents->dragLeave();
-    frame->dragSource = 0;
-    frame->dropEvents = nullptr;
-    if (!frame->gone) XDeleteProperty(state().display, frame->id, atom("XdndAware"));
-}
-
-} // namespace VSTGUI::x11
-
-namespace VSTGUI::platform {
-
-ToolkitBackend& defaultBackend() {
-    static x11::X11Backend instance;
-    return instance;
-}
-
-} // namespace VSTGUI::platform
+} // namespace VSTGUI::platform::window_system

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "CheckReport.h"
 
-#include "ChildProcess.h"
+#include "os/SignalCleanup.h"
 
 #include <cstdio>
 
@@ -39,8 +39,8 @@ void Findings::line(char kind, const std::string& text) {
     m_sink(out);
 }
 
-CheckOutcome readOutcome(const std::string& name, const std::string& report, const ChildEnd& end,
-                         double timeoutSeconds) {
+CheckOutcome readOutcome(const std::string& name, const ChildResult& child, double timeoutSeconds) {
+    const std::string& report = child.output;
     CheckOutcome outcome;
     outcome.name = name;
     bool finished = false;
@@ -64,19 +64,19 @@ CheckOutcome readOutcome(const std::string& name, const std::string& report, con
 
     std::string abnormal;
     const std::string where = stage.empty() ? std::string() : " while " + stage;
-    switch (end.kind) {
-    case ChildEnd::Kind::NotStarted:
-        abnormal = "could not start its process";
+    switch (child.end) {
+    case ChildResult::End::NotStarted:
+        abnormal = "could not start its process: " + child.whyNotRun;
         break;
-    case ChildEnd::Kind::TimedOut:
+    case ChildResult::End::TimedOut:
         abnormal = "timed out after " + seconds(timeoutSeconds) + " s" + where;
         break;
-    case ChildEnd::Kind::Signalled:
-        abnormal = "the plug-in crashed (" + crashName(end.code) + ")" + where;
+    case ChildResult::End::Crashed:
+        abnormal = "the plug-in crashed (" + crashDescription(child.code) + ")" + where;
         break;
-    case ChildEnd::Kind::Exited:
-        if (end.code != 0 || !finished)
-            abnormal = "the check's process ended early with status " + std::to_string(end.code) +
+    case ChildResult::End::Exited:
+        if (child.code != 0 || !finished)
+            abnormal = "the check's process ended early with status " + std::to_string(child.code) +
                        where + " (see standard error)";
         break;
     }

@@ -9,6 +9,8 @@
 //   "D"       the check finished
 #pragma once
 
+#include "os/ChildProcess.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -31,15 +33,8 @@ struct CheckOutcome {
     double seconds = 0.0;
 };
 
-// How the child process ended.
-struct ChildEnd {
-    enum class Kind { Exited, Signalled, TimedOut, NotStarted } kind = Kind::NotStarted;
-    int code = 0; // exit status or signal number
-};
-
-// The outcome from the child's report lines and the way it ended.
-CheckOutcome readOutcome(const std::string& name, const std::string& report, const ChildEnd& end,
-                         double timeoutSeconds);
+// The outcome from the child's report lines (its standard output) and the way it ended.
+CheckOutcome readOutcome(const std::string& name, const ChildResult& child, double timeoutSeconds);
 
 // The child's side: writes report lines to sink. [any]
 class Findings {

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
-// `plughost validate`: judges any VST 2.4 plug-in library by a suite of checks, each in a
-// process of its own, and reports one line per check, a summary and, on request, JSON.
+// The validator's runner: every check in a process of its own (this program started again for
+// that check alone), one line per check as it finishes, and the whole as JSON.
 #pragma once
 
 #include "CheckReport.h"
+#include "cli/CommandLine.h"
 
 #include <cstdio>
 #include <string>
@@ -11,32 +12,19 @@
 
 namespace plughost::validate {
 
-struct ValidateOptions {
-    std::string plugin;
-    int level = 5;
-    std::string only;     // one check by name, whatever its level
-    std::string jsonFile; // empty: no JSON
-    double seconds = 1.0; // audio length of the timed checks
-    double timeout = 0.0; // seconds a check may take; 0: checkTimeout(seconds)
-    bool help = false;
-    // Hidden: run the check named by only in this process, its report lines on standard
-    // output (the child's side where processes are started afresh instead of forked).
-    bool childReport = false;
-};
-
-// args after "validate"; throws UsageError.
-ValidateOptions parseValidateOptions(const std::vector<std::string>& args);
 std::string validateUsage();
 
 // Time a check may take before it counts as hung.
 double checkTimeout(double seconds);
 
-// Runs the checks, printing as they finish; answers the outcomes.
+// Runs the checks the options choose, each in a child process, printing each outcome to out
+// as it finishes; answers the outcomes.
 std::vector<CheckOutcome> runChecks(const ValidateOptions& options, std::FILE* out);
-std::string jsonReport(const ValidateOptions& options, const std::vector<CheckOutcome>& outcomes);
 
-// The whole command: answers the exit status (0 nothing failed, 1 a check failed or the report
-// could not be written, 2 bad command line).
-int runValidateCommand(const std::vector<std::string>& args);
+// The child's side: runs the check options.only names here, its report lines on standard
+// output.
+void runCheckHere(const ValidateOptions& options);
+
+std::string jsonReport(const ValidateOptions& options, const std::vector<CheckOutcome>& outcomes);
 
 } // namespace plughost::validate

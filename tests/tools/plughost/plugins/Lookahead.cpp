@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // A stand-in for a look-ahead effect: two inputs, two outputs, each output is its input delayed
-// by kDelay frames, a delay the record announces only once the plug-in is resumed. It keeps no
+// by kDelay frames, a delay the record announces once the plug-in is resumed. It keeps no
 // state chunk, so a host must save its parameter values. Its parameters show the kinds of
 // display text hosts have to read back:
 //   0 "frequency"  20 Hz * 1000^v, one decimal, label "Hz" (smooth and logarithmic)
@@ -10,7 +10,14 @@
 //   4 "echo"       "off" below 0.5, "on" from 0.5: on adds a repeat every kEchoFrames frames at
 //                  half the level of the one before, a tail that dies away slowly
 //   5 "gain"       output gain 0 to 8 (v * 8), two decimals, label "x"
-// With PLUGHOST_LOOKAHEAD_DELAY set to a number, that delay is used instead of kDelay.
+// Its delay, as look-ahead effects report theirs, is set through the environment:
+//   PLUGHOST_LOOKAHEAD_DELAY=N         the delay in frames instead of kDelay
+//   PLUGHOST_LOOKAHEAD_REPORT_AFTER=B  the record reads 0 after resume and announces the delay
+//                                      (audioMasterIOChanged) only in the B-th processing call;
+//                                      the audio is delayed from the start all the same
+//   PLUGHOST_LOOKAHEAD_CHANGE=F:D      once F frames have been processed since resume, the
+//                                      delay becomes D, from the start of that call on, and is
+//                                      announced in it
 #include "host/VstInterface.h"
 
 #include <array>
@@ -27,7 +34,7 @@ constexpr int kEchoFrames = 4800;
 constexpr int kParameters = 6;
 
 struct Channel {
-    std::array<float, kMaxDelay> delay{};
+    std::array<float, kMaxDelay> delay{}; // the last kMaxDelay inputs, by frame modulo kMaxDelay
     std::array<float, kEchoFrames> echo{};
 };
 
@@ -36,13 +43,50 @@ struct Lookahead {
     std::array<float, kParameters> values{0.5f, 0.0f, 0.0f, 0.0f, 0.0f, 0.125f};
     std::array<Channel, 2> channels{};
     std::array<char, 25> programName{"lookahead default"};
+    audioMasterCallback host = nullptr;
     int delay = kDelay;
-    int delayAt = 0;
+    long frame = 0; // frames processed since resume
+    long calls = 0; // processing calls since resume
     int echoAt = 0;
+    long reportAfter = 0;  // PLUGHOST_LOOKAHEAD_REPORT_AFTER
+    long changeFrame = -1; // PLUGHOST_LOOKAHEAD_CHANGE
+    int changedDelay = 0;
 };
 
 Lookahead* of(AEffect* effect) {
     return static_cast<Lookahead*>(effect->object);
+}
+
+int environmentNumber(const char* name, int fallback) {
+    const char* text = std::getenv(name);
+    return text != nullptr ? std::atoi(text) : fallback;
+}
+
+int validDelay(int delay) {
+    return delay >= 0 && delay < kMaxDelay ? delay : kDelay;
+}
+
+// The delay announced to the host, as a look-ahead effect does when it knows it.
+void announce(AEffect* effect, int delay) {
+    effect->initialDelay = delay;
+    of(effect)->host(effect, audioMasterIOChanged, 0, 0, nullptr, 0.0f);
+}
+
+void resume(AEffect* effect) {
+    Lookahead* plugin = of(effect);
+    plugin->delay = validDelay(environmentNumber("PLUGHOST_LOOKAHEAD_DELAY", kDelay));
+    plugin->reportAfter = environmentNumber("PLUGHOST_LOOKAHEAD_REPORT_AFTER", 0);
+    if (const char* change = std::getenv("PLUGHOST_LOOKAHEAD_CHANGE")) {
+        int frame = -1, delay = 0;
+        if (std::sscanf(change, "%d:%d", &frame, &delay) == 2) {
+            plugin->changeFrame = frame;
+            plugin->changedDelay = validDelay(delay);
+        }
+    }
+    plugin->channels = {};
+    plugin->frame = plugin->calls = 0;
+    plugin->echoAt = 0;
+    effect->initialDelay = plugin->reportAfter > 0 ? 0 : plugin->delay;
 }
 
 void copyText(void* ptr, const char* text, std::size_t capacity) {
@@ -83,15 +127,7 @@ VstIntPtr dispatcher(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr
         delete plugin;
         return 1;
     case effMainsChanged:
-        if (value != 0) {
-            if (const char* text = std::getenv("PLUGHOST_LOOKAHEAD_DELAY")) {
-                const int wanted = std::atoi(text);
-                plugin->delay = wanted >= 0 && wanted < kMaxDelay ? wanted : kDelay;
-            }
-            plugin->channels = {};
-            plugin->delayAt = plugin->echoAt = 0;
-            effect->initialDelay = plugin->delay;
-        }
+        if (value != 0) resume(effect);
         return 0;
     case effGetParamName:
         if (validIndex) copyText(ptr, kNames[static_cast<std::size_t>(index)], 16);
@@ -129,15 +165,23 @@ float getParameter(AEffect* effect, VstInt32 index) {
 
 void processReplacing(AEffect* effect, float** inputs, float** outputs, VstInt32 frames) {
     Lookahead* plugin = of(effect);
+    if (++plugin->calls == plugin->reportAfter) announce(effect, plugin->delay);
+    if (plugin->changeFrame >= 0 && plugin->frame >= plugin->changeFrame) {
+        plugin->changeFrame = -1;
+        plugin->delay = plugin->changedDelay;
+        announce(effect, plugin->delay);
+    }
     const bool echo = plugin->values[4] >= 0.5f;
     const float gain = plugin->values[5] * 8.0f;
-    const int size = plugin->delay + 1;
     for (VstInt32 j = 0; j < frames; ++j) {
-        const int readAt = (plugin->delayAt + 1) % size;
+        const auto writeAt = static_cast<std::size_t>(plugin->frame % kMaxDelay);
+        // Before the first input has come through, slots not yet written: silence.
+        const long back = plugin->frame - plugin->delay;
+        const auto readAt = static_cast<std::size_t>((back % kMaxDelay + kMaxDelay) % kMaxDelay);
         for (std::size_t c = 0; c < 2; ++c) {
             Channel& channel = plugin->channels[c];
-            channel.delay[static_cast<std::size_t>(plugin->delayAt)] = inputs[c][j];
-            float delayed = channel.delay[static_cast<std::size_t>(readAt)];
+            channel.delay[writeAt] = inputs[c][j];
+            float delayed = channel.delay[readAt];
             if (echo) {
                 float& repeat = channel.echo[static_cast<std::size_t>(plugin->echoAt)];
                 delayed += 0.5f * repeat;
@@ -145,15 +189,16 @@ void processReplacing(AEffect* effect, float** inputs, float** outputs, VstInt32
             }
             outputs[c][j] = delayed * gain;
         }
-        plugin->delayAt = (plugin->delayAt + 1) % size;
+        ++plugin->frame;
         plugin->echoAt = (plugin->echoAt + 1) % kEchoFrames;
     }
 }
 
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback) {
+extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback host) {
     auto* plugin = new Lookahead;
+    plugin->host = host;
     AEffect& record = plugin->record;
     record.magic = kEffectMagic;
     record.dispatcher = dispatcher;

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Reading a check's report lines and the way its process ended into one outcome.
-#include "CheckReport.h"
+#include "validate/CheckReport.h"
 
 #include <gtest/gtest.h>
 
@@ -9,18 +9,23 @@
 namespace plughost::validate {
 namespace {
 
-ChildEnd exited(int code) {
-    return {ChildEnd::Kind::Exited, code};
+// A child that ended as given, having written report.
+ChildResult ended(const std::string& report, ChildResult::End end = ChildResult::End::Exited,
+                  int code = 0) {
+    ChildResult child;
+    child.end = end;
+    child.code = code;
+    child.output = report;
+    return child;
 }
 
 TEST(CheckReport, FinishedChecksTakeTheirStatusFromTheWorstMessage) {
-    EXPECT_EQ(readOutcome("a", "N measured\nD\n", exited(0), 10).status, Status::Pass);
-    EXPECT_EQ(readOutcome("a", "W odd\nN measured\nD\n", exited(0), 10).status, Status::Warning);
-    EXPECT_EQ(readOutcome("a", "W odd\nF broken\nS n/a\nD\n", exited(0), 10).status, Status::Fail);
-    EXPECT_EQ(readOutcome("a", "W odd\nS n/a\nD\n", exited(0), 10).status, Status::Skipped);
+    EXPECT_EQ(readOutcome("a", ended("N measured\nD\n"), 10).status, Status::Pass);
+    EXPECT_EQ(readOutcome("a", ended("W odd\nN measured\nD\n"), 10).status, Status::Warning);
+    EXPECT_EQ(readOutcome("a", ended("W odd\nF broken\nS n/a\nD\n"), 10).status, Status::Fail);
+    EXPECT_EQ(readOutcome("a", ended("W odd\nS n/a\nD\n"), 10).status, Status::Skipped);
 
-    const CheckOutcome outcome =
-        readOutcome("state", "P working\nW odd\nF broken\nD\n", exited(0), 10);
+    const CheckOutcome outcome = readOutcome("state", ended("P working\nW odd\nF broken\nD\n"), 10);
     EXPECT_EQ(outcome.name, "state");
     ASSERT_EQ(outcome.messages.size(), 2u);
     EXPECT_EQ(outcome.messages[0].kind, 'W');
@@ -30,21 +35,23 @@ TEST(CheckReport, FinishedChecksTakeTheirStatusFromTheWorstMessage) {
 }
 
 TEST(CheckReport, AbnormalEndsFailAndNameTheLastStage) {
-    const CheckOutcome crashed = readOutcome("lifecycle", "N a\nP opening\nP closing the plug-in\n",
-                                             {ChildEnd::Kind::Signalled, SIGSEGV}, 10);
+    const CheckOutcome crashed = readOutcome(
+        "lifecycle",
+        ended("N a\nP opening\nP closing the plug-in\n", ChildResult::End::Crashed, SIGSEGV), 10);
     EXPECT_EQ(crashed.status, Status::Fail);
     EXPECT_EQ(crashed.messages.back().text,
-              "the plug-in crashed (SIGSEGV) while closing the plug-in");
+              "the plug-in crashed (invalid memory access, SIGSEGV) while closing the plug-in");
 
     const CheckOutcome hung =
-        readOutcome("threads", "P processing\n", {ChildEnd::Kind::TimedOut, 0}, 50);
+        readOutcome("threads", ended("P processing\n", ChildResult::End::TimedOut), 50);
     EXPECT_EQ(hung.status, Status::Fail);
     EXPECT_EQ(hung.messages.back().text, "timed out after 50 s while processing");
 
     // Ended with status 0 but never said it finished: still a failure.
-    const CheckOutcome vanished = readOutcome("state", "N a\n", exited(0), 10);
+    const CheckOutcome vanished = readOutcome("state", ended("N a\n"), 10);
     EXPECT_EQ(vanished.status, Status::Fail);
-    const CheckOutcome failedExit = readOutcome("state", "D\n", exited(3), 10);
+    const CheckOutcome failedExit =
+        readOutcome("state", ended("D\n", ChildResult::End::Exited, 3), 10);
     EXPECT_EQ(failedExit.status, Status::Fail);
     EXPECT_NE(failedExit.messages.back().text.find("status 3"), std::string::npos);
 }
@@ -57,7 +64,7 @@ TEST(CheckReport, FindingsWriteOneLinePerMessage) {
     findings.fail("bad");
     findings.done();
     EXPECT_EQ(written, "N two lines\nP here\nF bad\nD\n");
-    const CheckOutcome outcome = readOutcome("x", written, exited(0), 10);
+    const CheckOutcome outcome = readOutcome("x", ended(written), 10);
     EXPECT_EQ(outcome.status, Status::Fail);
     EXPECT_EQ(outcome.messages.size(), 2u);
 }

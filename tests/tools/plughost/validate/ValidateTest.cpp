@@ -122,6 +122,8 @@ TEST(Validate, ACrashFailsItsCheckAndTheSuiteGoesOn) {
         << v.run.out;
     EXPECT_EQ(statusOf(v.json, "lifecycle"), "pass") << v.run.out;
     EXPECT_EQ(statusOf(v.json, "identity"), "warning") << v.run.out; // no name, no unique id
+    EXPECT_TRUE(contains(checkLine(v.json, "identity"), "\"'' by '' (product ''), unique id 0, "))
+        << v.run.out;
 }
 
 TEST(Validate, AHangFailsItsCheckAfterTheTimeOut) {

@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: MIT
+// realtime: allocations, releases and lock calls on the audio thread while processing with
+// automation.
+#include "validate/CheckSupport.h"
+
+#include "core/PluginCalls.h"
+#include "os/AllocationWatch.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace plughost::validate {
+
+void checkRealtime(CheckContext& context) {
+    Findings& out = context.out;
+    {
+        // The counters must see this process's own allocation, or the check would prove nothing.
+        resetAllocationCounts();
+        const AudioThreadScope audio;
+        void* volatile probe = std::malloc(32);
+        std::free(probe);
+    }
+    if (allocationCounts().allocations == 0) {
+        out.skip("allocations cannot be counted in this build of plughost");
+        return;
+    }
+    constexpr int kBlock = 512;
+    const CheckedPlugin checked(context, 44100.0, kBlock);
+    Plugin& plugin = *checked;
+    const VstInt32 count = std::min(plugin.parameterCount(), kMaxSweptParameters);
+    ChannelBuffers<float> in(plugin.inputs(), kBlock), outBuffers(plugin.outputs(), kBlock);
+    ChannelBuffers<double> din(plugin.inputs(), kBlock), dout(plugin.outputs(), kBlock);
+    std::mt19937 random(3);
+    const long blocks = std::max(16L, static_cast<long>(44100.0 * context.seconds / kBlock));
+    out.stage("processing with automation on the audio thread");
+    resetAllocationCounts();
+    long calls = 0;
+    for (long b = 0; b < blocks; ++b) {
+        fill(in.data, plugin.inputs(), kBlock, Signal::Sine, b * kBlock, 44100.0, random);
+        {
+            const AudioThreadScope audio;
+            for (VstInt32 i = 0; i < count; ++i)
+                plugin.setParameter(i, static_cast<float>((b + i) % 10) / 10.0f);
+        }
+        plugin.process(in.channels(), outBuffers.channels(), kBlock);
+        ++calls;
+        if (plugin.canDoubleReplacing()) {
+            fill(din.data, plugin.inputs(), kBlock, Signal::Sine, b * kBlock, 44100.0, random);
+            plugin.process(din.channels(), dout.channels(), kBlock);
+            ++calls;
+        }
+    }
+    const AllocationCounts counts = allocationCounts();
+    const std::string text = std::to_string(counts.allocations) + " allocations, " +
+                             std::to_string(counts.releases) + " releases and " +
+                             std::to_string(counts.locks) + " lock calls on the audio thread in " +
+                             std::to_string(calls) + " processing calls with automation";
+    if (counts.allocations + counts.releases + counts.locks == 0)
+        out.note(text);
+    else if (context.level >= kRealtimeFailLevel)
+        out.fail(text);
+    else
+        out.warn(text);
+}
+
+} // namespace plughost::validate
