@@ -14,3 +14,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
+# Test programs of either width run under wine (tools/wine-run.sh picks the loader). Where
+# Windows programs cannot run, -DCMAKE_CROSSCOMPILING_EMULATOR= (empty) builds only what is
+# checked statically.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tools/wine-run.sh CACHE FILEPATH
+    "Runs the Windows test programs (empty: none are built)")

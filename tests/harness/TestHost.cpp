@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "TestHost.h"
 
+#include "EntryCall.h"
+
 #include "core/Failure.h"
 
 #include <cstring>
@@ -37,7 +39,7 @@ TestHost::TestHost(const std::string& library) {
 
 TestHost::~TestHost() {
     for (AEffect* effect : m_open)
-        effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
+        dispatch(effect, effClose);
     if (g_activeHost == this) g_activeHost = nullptr;
 }
 
@@ -49,14 +51,14 @@ AEffect* TestHost::createWithCallback(const char* entry, audioMasterCallback hos
     const VstPluginMainProc main = m_library ? m_library->entry(entry) : nullptr;
     if (main == nullptr) return nullptr;
     g_activeHost = this;
-    AEffect* effect = main(hostCallback);
+    AEffect* effect = callEntry(main, hostCallback);
     if (effect != nullptr) m_open.push_back(effect);
     return effect;
 }
 
 VstIntPtr TestHost::dispatch(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                              void* ptr, float opt) {
-    return effect->dispatcher(effect, opcode, index, value, ptr, opt);
+    return callEntry(effect->dispatcher, effect, opcode, index, value, ptr, opt);
 }
 
 std::string TestHost::text(AEffect* effect, VstInt32 opcode, VstInt32 index) {
@@ -74,7 +76,7 @@ VstIntPtr TestHost::close(AEffect* effect) {
             break;
         }
     }
-    return effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
+    return dispatch(effect, effClose);
 }
 
 void TestHost::start(AEffect* effect, float sampleRate, VstIntPtr blockSize) {

@@ -4,6 +4,7 @@
 // assertion in every build instead of corrupting memory.
 #pragma once
 
+#include "EntryCall.h"
 #include "TestHost.h"
 
 #include <gtest/gtest.h>
@@ -83,9 +84,9 @@ template <class Sample>
 void process(AEffect* effect, Sample* const* in, Sample* const* out, int frames) {
     callGuarded(in, out, frames, [&](Sample** inputs, Sample** outputs) {
         if constexpr (sizeof(Sample) == sizeof(float))
-            effect->processReplacing(effect, inputs, outputs, frames);
+            callEntry(effect->processReplacing, effect, inputs, outputs, frames);
         else
-            effect->processDoubleReplacing(effect, inputs, outputs, frames);
+            callEntry(effect->processDoubleReplacing, effect, inputs, outputs, frames);
     });
 }
 
