@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // realtime: allocations, releases and lock calls on the audio thread while processing with
 // automation.
+#include "validate/CheckAudio.h"
 #include "validate/CheckSupport.h"
 
 #include "core/PluginCalls.h"
@@ -28,25 +29,34 @@ void checkRealtime(CheckContext& context) {
     const CheckedPlugin checked(context, 44100.0, kBlock);
     Plugin& plugin = *checked;
     const VstInt32 count = std::min(plugin.parameterCount(), kMaxSweptParameters);
-    ChannelBuffers<float> in(plugin.inputs(), kBlock), outBuffers(plugin.outputs(), kBlock);
-    ChannelBuffers<double> din(plugin.inputs(), kBlock), dout(plugin.outputs(), kBlock);
+    GuardedBuffers<float> in(plugin.inputs(), kBlock), outBuffers(plugin.outputs(), kBlock);
+    GuardedBuffers<double> din(plugin.inputs(), kBlock), dout(plugin.outputs(), kBlock);
+    GuardedCall<float> call(out, plugin);
+    GuardedCall<double> doubleCall(out, plugin);
+    Case where;
+    where.sampleRate = 44100.0;
+    where.blockSize = kBlock;
+    where.input = signalName(Signal::Sine);
+    Case doubleWhere = where;
+    where.precision = 32;
+    doubleWhere.precision = 64;
     std::mt19937 random(3);
     const long blocks = std::max(16L, static_cast<long>(44100.0 * context.seconds / kBlock));
     out.stage("processing with automation on the audio thread");
     resetAllocationCounts();
     long calls = 0;
     for (long b = 0; b < blocks; ++b) {
-        fill(in.data, plugin.inputs(), kBlock, Signal::Sine, b * kBlock, 44100.0, random);
+        fill(in, plugin.inputs(), kBlock, Signal::Sine, b * kBlock, 44100.0, random);
         {
             const AudioThreadScope audio;
             for (VstInt32 i = 0; i < count; ++i)
                 plugin.setParameter(i, static_cast<float>((b + i) % 10) / 10.0f);
         }
-        plugin.process(in.channels(), outBuffers.channels(), kBlock);
+        call(in, outBuffers, kBlock, where);
         ++calls;
         if (plugin.canDoubleReplacing()) {
-            fill(din.data, plugin.inputs(), kBlock, Signal::Sine, b * kBlock, 44100.0, random);
-            plugin.process(din.channels(), dout.channels(), kBlock);
+            fill(din, plugin.inputs(), kBlock, Signal::Sine, b * kBlock, 44100.0, random);
+            doubleCall(din, dout, kBlock, doubleWhere);
             ++calls;
         }
     }

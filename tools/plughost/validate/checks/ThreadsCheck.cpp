@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // threads: automation and chunk get and set from a second thread while processing.
+#include "validate/CheckAudio.h"
 #include "validate/CheckSupport.h"
 
 #include <algorithm>
@@ -46,28 +47,41 @@ void checkThreads(CheckContext& context) {
         finished = true;
     });
 
-    ChannelBuffers<float> in(plugin.inputs(), kBlock), outBuffers(plugin.outputs(), kBlock);
-    ChannelBuffers<double> din(plugin.inputs(), kBlock), dout(plugin.outputs(), kBlock);
+    GuardedBuffers<float> in(plugin.inputs(), kBlock), outBuffers(plugin.outputs(), kBlock);
+    GuardedBuffers<double> din(plugin.inputs(), kBlock), dout(plugin.outputs(), kBlock);
+    GuardedCall<float> call(out, plugin);
+    GuardedCall<double> doubleCall(out, plugin);
+    Case where;
+    where.sampleRate = 44100.0;
+    where.blockSize = kBlock;
+    where.input = signalName(Signal::Sine);
+    Case doubleWhere = where;
+    where.precision = 32;
+    doubleWhere.precision = 64;
     std::mt19937 random(5);
-    long blocks = 0, nonFinite = 0;
+    long blocks = 0;
+    Scan result, doubleResult;
     while (!finished) {
-        Scan result;
-        fill(in.data, plugin.inputs(), kBlock, Signal::Sine, blocks * kBlock, 44100.0, random);
-        plugin.process(in.channels(), outBuffers.channels(), kBlock);
-        scan(outBuffers.data, plugin.outputs(), kBlock, result);
+        const long position = blocks * kBlock;
+        fill(in, plugin.inputs(), kBlock, Signal::Sine, position, 44100.0, random);
+        call(in, outBuffers, kBlock, where);
+        scan(outBuffers, plugin.outputs(), kBlock, position, result);
         if (plugin.canDoubleReplacing()) {
-            fill(din.data, plugin.inputs(), kBlock, Signal::Sine, blocks * kBlock, 44100.0, random);
-            plugin.process(din.channels(), dout.channels(), kBlock);
-            scan(dout.data, plugin.outputs(), kBlock, result);
+            fill(din, plugin.inputs(), kBlock, Signal::Sine, position, 44100.0, random);
+            doubleCall(din, dout, kBlock, doubleWhere);
+            scan(dout, plugin.outputs(), kBlock, position, doubleResult);
         }
-        nonFinite += result.nonFinite;
         ++blocks;
     }
     worker.join();
     if (!chunkFailure.empty()) out.fail(chunkFailure + ", asked from a second thread");
-    if (nonFinite > 0)
-        out.fail(std::to_string(nonFinite) +
-                 " NaN or infinite output samples while a second thread changed the plug-in");
+    for (auto [found, at] : {std::pair{result, where}, std::pair{doubleResult, doubleWhere}}) {
+        if (found.nonFinite == 0) continue;
+        at.channel = found.nonFiniteChannel;
+        at.frame = found.firstNonFinite;
+        out.fail("NaN or infinite output while a second thread changed the plug-in",
+                 std::to_string(found.nonFinite) + " samples", at);
+    }
     out.note(std::to_string(blocks) + " blocks processed while a second thread made " +
              std::to_string(changes) + " parameter changes, then " + std::to_string(roundTrips) +
              " chunk get-and-set round trips");
