@@ -36,12 +36,11 @@ namespace {
     X(Latin1Texts)            /* its name and label in Latin-1 */                                  \
     X(PrintsToStderr)         /* a line on standard error at effOpen */                            \
     X(WritesPastEnd)          /* one sample past the frames of every output */                     \
-    X(InPlaceAliasing)  /* mixes input 1 into output 2 after output 1 is written (in place: */     \
-                        /* the gained sample), unless gain 2 rests at 0.5 */                       \
-    X(AddsToOutput)     /* adds to the output buffers instead of replacing them */                 \
-    X(SharedParameters) /* gains shared by every instance */                                       \
-    X(SharedState)      /* a smoothing filter's memory shared by every instance */                 \
-    X(TrustsChunkSize)  /* copies as many chunk bytes as the request's size says */
+    X(InPlaceAliasing)        /* mixes input 1 into output 2 after writing output 1 */             \
+    X(AddsToOutput)           /* adds to the output buffers instead of replacing them */           \
+    X(SharedParameters)       /* gains shared by every instance */                                 \
+    X(SharedState)            /* a smoothing filter's memory shared by every instance */           \
+    X(TrustsChunkSize)        /* copies as many chunk bytes as the request's size says */
 #define BROKEN_NAME(fault) #fault,
 #define BROKEN_ENUM(fault) fault,
 enum class Fault { BROKEN_FAULTS(BROKEN_ENUM) };

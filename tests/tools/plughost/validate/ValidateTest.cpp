@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace plughost::testing {
@@ -106,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         BrokenCase{"TextOverflow", "identity", "runs past the 64 bytes of the largest host buffer"},
         BrokenCase{"NonFiniteOutput", "processing",
-                   "NaN or infinite output: 1102 samples (32-bit, 44.1 kHz, blocks of 1 frame, "
+                   "NaN or infinite output: 1024 samples (32-bit, 44.1 kHz, blocks of 1 frame, "
                    "separate buffers, silence input, channel 0, frame 0)"},
         BrokenCase{"StateNotRestored", "state",
                    "after restoring the chunk, a parameter differs from the one saved"},
@@ -231,6 +232,21 @@ TEST(Validate, LevelsAndOnlyChooseTheChecks) {
     EXPECT_EQ(statusOf(only.json, "identity"), "absent");
     EXPECT_TRUE(
         contains(only.run.out, "summary: 1 of 1 checks passed (0 with warnings), 0 failed"));
+}
+
+// What the plug-in writes to standard error (a line per instance opened) is counted under its
+// check, its first lines shown, all of them with --verbose; none reaches the terminal.
+TEST(Validate, ThePluginsStandardErrorIsCapturedPerCheck) {
+    for (const bool verbose : {false, true}) {
+        std::vector<std::string> args{"validate", BROKEN_PLUGIN, "--only", "lifecycle"};
+        if (verbose) args.push_back("--verbose");
+        const RunResult run = runPlughost(args, "PLUGHOST_BROKEN_FAULT=PrintsToStderr");
+        EXPECT_TRUE(contains(run.out, "standard error, 110 lines")) << run.out;
+        const std::vector<std::string> out = lines(run.out);
+        const auto shown = std::count(out.begin(), out.end(), "           | broken: opening");
+        EXPECT_EQ(shown, verbose ? 110 : 3);
+        EXPECT_FALSE(contains(run.err, "broken")) << run.err;
+    }
 }
 
 // A file that is no VST 2.4 library is refused in one line with status 3, and nothing runs.

@@ -29,15 +29,19 @@ struct Plan {
     int level = 5;
 
     int largest() const { return *std::max_element(blockSizes.begin(), blockSizes.end()); }
-    // Frames of a run with blockSize frames per call (0: changing sizes).
+    // Frames of a run with blockSize frames per call (0: changing sizes): a share of
+    // --seconds, at most kMostCalls calls of tiny blocks (some plug-ins take a millisecond per
+    // call, whatever its length), at least two calls.
     long frames(double rate, int blockSize) const {
+        constexpr long kMostCalls = 512;
         if (blockSize == 0) {
             long sum = 0;
             for (const int size : blockSizes)
                 sum += size;
             return std::max(sum, static_cast<long>(rate * seconds / 4.0));
         }
-        return std::max(2L * blockSize, static_cast<long>(rate * seconds / 16.0));
+        return std::max(2L * blockSize,
+                        std::min(kMostCalls * blockSize, static_cast<long>(rate * seconds / 16.0)));
     }
 };
 
