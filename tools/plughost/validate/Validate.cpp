@@ -23,6 +23,23 @@ constexpr std::size_t kReportedErrorLines = 20;
 constexpr std::size_t kShownLineLength = 200;
 constexpr const char* kIndent = "           ";
 
+// text as it may go to a terminal: a plug-in's colour sequences (ESC [ ... letter) left out,
+// other control characters shown as '?'.
+std::string printable(const std::string& text) {
+    std::string shown;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c == 0x1B && i + 1 < text.size() && text[i + 1] == '[') {
+            i += 2;
+            while (i < text.size() && (text[i] < 0x40 || text[i] > 0x7E))
+                ++i;
+        } else {
+            shown += (c < 0x20 && c != '\t') || c == 0x7F ? '?' : static_cast<char>(c);
+        }
+    }
+    return shown;
+}
+
 void printOutcome(std::FILE* out, const CheckOutcome& outcome, bool verbose) {
     const char* status = outcome.status == Status::Fail ? "FAIL" : statusName(outcome.status);
     std::fprintf(out, "  %-8s %-11s %7.2f s\n", status, outcome.name.c_str(), outcome.seconds);
@@ -37,7 +54,7 @@ void printOutcome(std::FILE* out, const CheckOutcome& outcome, bool verbose) {
                            : message.kind == 'W' ? "warning: "
                            : message.kind == 'S' ? "skipped: "
                                                  : "";
-        std::fprintf(out, "%s%s%s\n", kIndent, mark, message.shown().c_str());
+        std::fprintf(out, "%s%s%s\n", kIndent, mark, printable(message.shown()).c_str());
     }
     if (outcome.errorLines > 0) {
         const bool all = verbose || outcome.errorLines <= static_cast<long>(kShownErrorLines);
@@ -46,7 +63,7 @@ void printOutcome(std::FILE* out, const CheckOutcome& outcome, bool verbose) {
         for (const std::string& line :
              firstLines(outcome.errors, verbose ? SIZE_MAX : kShownErrorLines,
                         verbose ? SIZE_MAX : kShownLineLength))
-            std::fprintf(out, "%s| %s\n", kIndent, line.c_str());
+            std::fprintf(out, "%s| %s\n", kIndent, printable(line).c_str());
     }
     std::fflush(out);
 }

@@ -29,12 +29,12 @@ namespace {
     X(RecoversAfter512)       /* NaN output for 512 frames after the last non-finite input */      \
     X(RecoversAfterOneSecond) /* ... for a second */                                               \
     X(NeverRecovers)          /* ... for ever */                                                   \
-    X(ReadsRateAtCreation)    /* its gain scales with the rate the host gave at creation */        \
+    X(ReadsRateAtCreation)    /* NaN output unless the rate set is the one given at creation */    \
     X(SnapsRestoredValues)    /* a restored chunk's values snapped to steps of 0.1 */              \
     X(AllocatesOnce)          /* 16 KB at its 20th effOpen in a process, kept: a lazy cache */     \
     X(CrashesAt8192)          /* faults in 8192-frame blocks */                                    \
     X(Latin1Texts)            /* its name and label in Latin-1 */                                  \
-    X(PrintsToStderr)         /* a line on standard error at effOpen */                            \
+    X(PrintsToStderr)         /* a coloured line on standard error at effOpen */                   \
     X(WritesPastEnd)          /* one sample past the frames of every output */                     \
     X(InPlaceAliasing)        /* mixes input 1 into output 2 after writing output 1 */             \
     X(AddsToOutput)           /* adds to the output buffers instead of replacing them */           \
@@ -67,6 +67,7 @@ struct Effect {
     float chunk[2] = {};
     unsigned char* leaked = nullptr;
     double creationRate = 44100.0;
+    double rate = 44100.0; // the rate set
     double ownMemory = 0.0;
     double& memory = kFault == Fault::SharedState ? sharedMemory : ownMemory;
     long sinceNonFinite = std::numeric_limits<long>::max() / 2; // frames since non-finite input
@@ -104,7 +105,8 @@ VstIntPtr dispatcher(AEffect* record, VstInt32 opcode, VstInt32 index, VstIntPtr
     const bool inRange = index >= 0 && index < 2;
     switch (opcode) {
     case effOpen:
-        if (kFault == Fault::PrintsToStderr) std::fprintf(stderr, "broken: opening\n");
+        if (kFault == Fault::PrintsToStderr)
+            std::fprintf(stderr, "\x1B[31mbroken: opening\x1B[0m\n");
         if (kFault == Fault::AllocatesOnce && ++opened == 20) cache.resize(16384);
         return 0;
     case effClose:
@@ -113,6 +115,7 @@ VstIntPtr dispatcher(AEffect* record, VstInt32 opcode, VstInt32 index, VstIntPtr
         delete effect;
         return 1;
     case effSetSampleRate:
+        effect->rate = static_cast<double>(opt);
         effect->holdFrames = kFault == Fault::RecoversAfter512         ? 512
                              : kFault == Fault::RecoversAfterOneSecond ? static_cast<long>(opt)
                              : kFault == Fault::NeverRecovers ? std::numeric_limits<long>::max() / 4
@@ -186,8 +189,10 @@ void process(AEffect* record, Sample** inputs, Sample** outputs, VstInt32 frames
     if (kFault == Fault::CrashesAt8192 && frames == 8192) crash();
     std::vector<Sample> scratch;
     if (kFault == Fault::AllocatesInProcess) scratch.resize(static_cast<std::size_t>(frames));
-    const auto scale = static_cast<Sample>(
-        kFault == Fault::ReadsRateAtCreation ? effect->creationRate / 44100.0 : 1.0);
+    const auto scale = static_cast<Sample>(kFault == Fault::ReadsRateAtCreation &&
+                                                   effect->rate != effect->creationRate
+                                               ? std::numeric_limits<double>::quiet_NaN()
+                                               : 1.0);
     Sample level[2] = {1, 1};
     for (int c = 0; c < 2 && kFault == Fault::NonFiniteOutput; ++c) {
         level[c] = 0;
