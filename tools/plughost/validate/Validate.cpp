@@ -2,6 +2,7 @@
 #include "Validate.h"
 
 #include "core/Failure.h"
+#include "core/PluginLibrary.h"
 #include "os/SignalCleanup.h"
 #include "report/JsonWriter.h"
 #include "report/PluginTexts.h"
@@ -68,12 +69,25 @@ void printOutcome(std::FILE* out, const CheckOutcome& outcome, bool verbose) {
     std::fflush(out);
 }
 
+// Loads the library once more, never to unload it: the instances a check leaves open, and the
+// plug-in's own threads, must not run into unloaded code before the check's process ends. A
+// library that does not load is the check's to report.
+void keepLoaded(const std::string& path, Findings& findings) {
+    findings.stage(kLoadingStage);
+    try {
+        static const PluginLibrary* const kept = new PluginLibrary(path);
+        (void)kept;
+    } catch (const Failure&) {
+    }
+}
+
 // One check, its findings written to sink; what it throws is its failure.
 void runCheck(const CheckDefinition& check, const ValidateOptions& options,
               const std::function<void(const std::string&)>& sink) {
     Findings findings(sink);
     CheckContext context{options.plugin, options.level, options.seconds, findings};
     try {
+        keepLoaded(options.plugin, findings);
         check.run(context);
     } catch (const Failure& failure) {
         findings.fail(failure.what());

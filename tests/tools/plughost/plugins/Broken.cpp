@@ -40,7 +40,8 @@ namespace {
     X(AddsToOutput)           /* adds to the output buffers instead of replacing them */           \
     X(SharedParameters)       /* gains shared by every instance */                                 \
     X(SharedState)            /* a smoothing filter's memory shared by every instance */           \
-    X(TrustsChunkSize)        /* copies as many chunk bytes as the request's size says */
+    X(TrustsChunkSize)        /* copies as many chunk bytes as the request's size says */          \
+    X(TellsWhenUnloaded)      /* a line on standard error when its code is unloaded */
 #define BROKEN_NAME(fault) #fault,
 #define BROKEN_ENUM(fault) fault,
 enum class Fault { BROKEN_FAULTS(BROKEN_ENUM) };
@@ -53,6 +54,12 @@ Fault faultFromEnvironment() {
     return Fault::None;
 }
 const Fault kFault = faultFromEnvironment();
+
+struct Unloading {
+    ~Unloading() {
+        if (kFault == Fault::TellsWhenUnloaded) std::fprintf(stderr, "broken: unloaded\n");
+    }
+} unloading;
 
 ERect editorSize{0, 0, 200, 320}; // 320 x 200 pixels
 float sharedGain[2] = {0.5f, 0.5f};
