@@ -177,6 +177,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "while restoring a chunk of size -1"},
         JudgedCase{"TrustsChunkSize", "9", "state", "pass", "8 damaged chunks restored"},
         JudgedCase{"AllocatesOnce", "5", "lifecycle", "pass", "grew by 16"},
+        JudgedCase{"GrowsFor1200Cycles", "5", "lifecycle", "pass", "not steadily"},
         // Instances are left open, so their code must stay loaded till the process ends.
         JudgedCase{"TellsWhenUnloaded", "5", "parameters", "pass", "swept", "unloaded"},
         JudgedCase{"Latin1Texts", "5", "identity", "pass", "'broken \u00b5s' by"},

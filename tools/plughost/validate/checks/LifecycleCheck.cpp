@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
 // lifecycle: open, resume, suspend and close, again and again, with memory in use measured
 // after every cycle. What counts is the trend: memory a plug-in takes now and then (at its
-// first use, for a cache) grows in steps that become rarer, a leak grows steadily: in every one
-// of the last four eighths of the cycles, by more than a few bytes per cycle on average. Growth
-// that goes on after the cycles a level asks for is followed for more cycles (to kLeastFollowed,
-// and on to kMostCycles while it slows down) before it is judged.
+// first use, for a cache, a pool that fills up) grows in steps that become rarer and stop, a
+// leak grows steadily: in every one of the last four eighths of the cycles, by more than a few
+// bytes per cycle on average. Growth that goes on after the cycles a level asks for is followed,
+// the cycles doubled each time, to kMostCycles or for as long as kFollowSeconds allow, before it
+// is judged.
 #include "validate/CheckSupport.h"
 
 #include "os/AllocationWatch.h"
@@ -19,9 +20,8 @@ namespace {
 constexpr double kLeakBytesPerCycle = 16.0;
 constexpr int kWarmUp = 10;
 constexpr int kParts = 8;
-constexpr int kMostCycles = 800;
-// Growth that goes on after the cycles asked for is followed at least this far.
-constexpr int kLeastFollowed = 400;
+constexpr int kMostCycles = 3200;
+constexpr double kFollowSeconds = 120.0;
 // Time allowed per cycle beyond the usual time-out: a slow plug-in is not a hung one.
 constexpr double kSecondsPerCycle = 0.5;
 
@@ -49,13 +49,10 @@ void runCycles(Findings& out, const PluginLibrary& library, int cycles,
 }
 
 struct Trend {
-    double growth = 0.0;    // bytes, over all counted cycles
-    double firstHalf = 0.0; // bytes per cycle over the first half
-    double lastHalf = 0.0;  // bytes per cycle over the last half
-    bool steady = true;     // grown in each of the last four eighths
+    double growth = 0.0;   // bytes, over all counted cycles
+    double lastHalf = 0.0; // bytes per cycle over the last half
+    bool steady = true;    // grown in each of the last four eighths
     bool leak() const { return steady && lastHalf > kLeakBytesPerCycle; }
-    // Growth slower in the last half than in the first.
-    bool slowing() const { return lastHalf < 0.8 * firstHalf; }
 };
 
 Trend trendOf(const std::vector<double>& inUse) {
@@ -68,7 +65,6 @@ Trend trendOf(const std::vector<double>& inUse) {
         trend.steady = trend.steady && at(part + 1) > at(part);
     trend.growth = inUse.back() - inUse.front();
     const int half = kParts / 2 * cycles / kParts;
-    trend.firstHalf = (at(kParts / 2) - inUse.front()) / half;
     trend.lastHalf = (inUse.back() - at(kParts / 2)) / (cycles - half);
     return trend;
 }
@@ -76,7 +72,7 @@ Trend trendOf(const std::vector<double>& inUse) {
 } // namespace
 
 double lifecycleTime(int level, double) {
-    return (kWarmUp + std::max(lifecycleCycles(level), kMostCycles)) * kSecondsPerCycle;
+    return (kWarmUp + lifecycleCycles(level)) * kSecondsPerCycle + kFollowSeconds;
 }
 
 void checkLifecycle(CheckContext& context) {
@@ -86,11 +82,14 @@ void checkLifecycle(CheckContext& context) {
     const int asked = lifecycleCycles(context.level);
     std::vector<double> inUse;
     inUse.reserve(static_cast<std::size_t>(std::max(asked, kMostCycles) + 1)); // not to be measured
+    const Clock::time_point start = Clock::now();
     runCycles(out, library, asked, inUse);
+    const Clock::time_point followUntil = after(kFollowSeconds);
     Trend trend = trendOf(inUse);
-    for (int cycles = asked; cycles < kMostCycles && trend.lastHalf > kLeakBytesPerCycle &&
-                             (cycles < kLeastFollowed || trend.slowing());
+    for (int cycles = asked; cycles < kMostCycles && trend.lastHalf > kLeakBytesPerCycle;
          cycles = static_cast<int>(inUse.size()) - 1) {
+        // A round of as many cycles as all before it takes about as long as they did.
+        if (Clock::now() + (Clock::now() - start) > followUntil) break;
         runCycles(out, library, std::min(cycles, kMostCycles - cycles), inUse);
         trend = trendOf(inUse);
     }
