@@ -155,6 +155,32 @@ void scan(const GuardedBuffers<Sample>& buffers, int channelCount, int frames,
     }
 }
 
+SineBlocks::SineBlocks(Findings& out, Plugin& plugin, unsigned seed)
+    : m_plugin(plugin), m_in(plugin.inputs(), kBlock), m_out(plugin.outputs(), kBlock),
+      m_doubleIn(plugin.inputs(), kBlock), m_doubleOut(plugin.outputs(), kBlock),
+      m_call(out, plugin), m_doubleCall(out, plugin), m_random(seed) {
+    for (const int precision : {32, 64}) {
+        Case& where = m_where[precision == 64 ? 1 : 0];
+        where.sampleRate = kRate;
+        where.blockSize = kBlock;
+        where.input = signalName(Signal::Sine);
+        where.precision = precision;
+    }
+}
+
+int SineBlocks::step() {
+    const std::int64_t position = m_blocks++ * kBlock;
+    const int inputs = m_plugin.inputs(), outputs = m_plugin.outputs();
+    fill(m_in, inputs, kBlock, Signal::Sine, position, kRate, m_random);
+    m_call(m_in, m_out, kBlock, m_where[0]);
+    scan(m_out, outputs, kBlock, position, m_found[0]);
+    if (!m_plugin.canDoubleReplacing()) return 1;
+    fill(m_doubleIn, inputs, kBlock, Signal::Sine, position, kRate, m_random);
+    m_doubleCall(m_doubleIn, m_doubleOut, kBlock, m_where[1]);
+    scan(m_doubleOut, outputs, kBlock, position, m_found[1]);
+    return 2;
+}
+
 // ---- whole renders --------------------------------------------------------------------------
 
 const char* placementName(Placement placement) {

@@ -86,6 +86,33 @@ template <class Sample>
 void scan(const GuardedBuffers<Sample>& buffers, int channelCount, int frames,
           std::int64_t position, Scan& result);
 
+// A sine through an instance block after block, at 32 bits and (when it can) at 64 bits, each
+// call's buffers guarded and every output sample scanned. [audio]
+class SineBlocks {
+public:
+    static constexpr int kBlock = 512;
+    static constexpr double kRate = 44100.0;
+
+    SineBlocks(Findings& out, Plugin& plugin, unsigned seed);
+    // Processes the next block at each precision; answers the calls made.
+    int step();
+    long blocks() const { return m_blocks; }
+    // The block's case and what the scans found, at 32 bits [0] and 64 bits [1].
+    const Case& where(int precision) const { return m_where[precision == 64 ? 1 : 0]; }
+    const Scan& found(int precision) const { return m_found[precision == 64 ? 1 : 0]; }
+
+private:
+    Plugin& m_plugin;
+    GuardedBuffers<float> m_in, m_out;
+    GuardedBuffers<double> m_doubleIn, m_doubleOut;
+    GuardedCall<float> m_call;
+    GuardedCall<double> m_doubleCall;
+    Case m_where[2];
+    Scan m_found[2];
+    std::mt19937 m_random;
+    long m_blocks = 0;
+};
+
 // ---- whole renders --------------------------------------------------------------------------
 
 enum class Placement { Separate, InPlace };

@@ -25,40 +25,22 @@ void checkRealtime(CheckContext& context) {
         out.skip("allocations cannot be counted in this build of plughost");
         return;
     }
-    constexpr int kBlock = 512;
-    const CheckedPlugin checked(context, 44100.0, kBlock);
+    const CheckedPlugin checked(context, SineBlocks::kRate, SineBlocks::kBlock);
     Plugin& plugin = *checked;
     const VstInt32 count = std::min(plugin.parameterCount(), kMaxSweptParameters);
-    GuardedBuffers<float> in(plugin.inputs(), kBlock), outBuffers(plugin.outputs(), kBlock);
-    GuardedBuffers<double> din(plugin.inputs(), kBlock), dout(plugin.outputs(), kBlock);
-    GuardedCall<float> call(out, plugin);
-    GuardedCall<double> doubleCall(out, plugin);
-    Case where;
-    where.sampleRate = 44100.0;
-    where.blockSize = kBlock;
-    where.input = signalName(Signal::Sine);
-    Case doubleWhere = where;
-    where.precision = 32;
-    doubleWhere.precision = 64;
-    std::mt19937 random(3);
-    const long blocks = std::max(16L, static_cast<long>(44100.0 * context.seconds / kBlock));
+    SineBlocks sine(out, plugin, 3);
+    const long blocks =
+        std::max(16L, static_cast<long>(SineBlocks::kRate * context.seconds / SineBlocks::kBlock));
     out.stage("processing with automation on the audio thread");
     resetAllocationCounts();
     long calls = 0;
     for (long b = 0; b < blocks; ++b) {
-        fill(in, plugin.inputs(), kBlock, Signal::Sine, b * kBlock, 44100.0, random);
         {
             const AudioThreadScope audio;
             for (VstInt32 i = 0; i < count; ++i)
                 plugin.setParameter(i, static_cast<float>((b + i) % 10) / 10.0f);
         }
-        call(in, outBuffers, kBlock, where);
-        ++calls;
-        if (plugin.canDoubleReplacing()) {
-            fill(din, plugin.inputs(), kBlock, Signal::Sine, b * kBlock, 44100.0, random);
-            doubleCall(din, dout, kBlock, doubleWhere);
-            ++calls;
-        }
+        calls += sine.step();
     }
     const AllocationCounts counts = allocationCounts();
     const std::string text = std::to_string(counts.allocations) + " allocations, " +

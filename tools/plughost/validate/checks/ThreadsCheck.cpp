@@ -11,8 +11,7 @@ namespace plughost::validate {
 
 void checkThreads(CheckContext& context) {
     Findings& out = context.out;
-    constexpr int kBlock = 512;
-    const CheckedPlugin checked(context, 44100.0, kBlock);
+    const CheckedPlugin checked(context, SineBlocks::kRate, SineBlocks::kBlock);
     Plugin& plugin = *checked;
     const VstInt32 count = std::min(plugin.parameterCount(), kMaxSweptParameters);
     const double phase = std::max(context.seconds, 0.2) / 2.0;
@@ -47,42 +46,21 @@ void checkThreads(CheckContext& context) {
         finished = true;
     });
 
-    GuardedBuffers<float> in(plugin.inputs(), kBlock), outBuffers(plugin.outputs(), kBlock);
-    GuardedBuffers<double> din(plugin.inputs(), kBlock), dout(plugin.outputs(), kBlock);
-    GuardedCall<float> call(out, plugin);
-    GuardedCall<double> doubleCall(out, plugin);
-    Case where;
-    where.sampleRate = 44100.0;
-    where.blockSize = kBlock;
-    where.input = signalName(Signal::Sine);
-    Case doubleWhere = where;
-    where.precision = 32;
-    doubleWhere.precision = 64;
-    std::mt19937 random(5);
-    long blocks = 0;
-    Scan result, doubleResult;
-    while (!finished) {
-        const long position = blocks * kBlock;
-        fill(in, plugin.inputs(), kBlock, Signal::Sine, position, 44100.0, random);
-        call(in, outBuffers, kBlock, where);
-        scan(outBuffers, plugin.outputs(), kBlock, position, result);
-        if (plugin.canDoubleReplacing()) {
-            fill(din, plugin.inputs(), kBlock, Signal::Sine, position, 44100.0, random);
-            doubleCall(din, dout, kBlock, doubleWhere);
-            scan(dout, plugin.outputs(), kBlock, position, doubleResult);
-        }
-        ++blocks;
-    }
+    SineBlocks sine(out, plugin, 5);
+    while (!finished)
+        sine.step();
     worker.join();
     if (!chunkFailure.empty()) out.fail(chunkFailure + ", asked from a second thread");
-    for (auto [found, at] : {std::pair{result, where}, std::pair{doubleResult, doubleWhere}}) {
+    for (const int precision : {32, 64}) {
+        const Scan& found = sine.found(precision);
         if (found.nonFinite == 0) continue;
+        Case at = sine.where(precision);
         at.channel = found.nonFiniteChannel;
         at.frame = found.firstNonFinite;
         out.fail("NaN or infinite output while a second thread changed the plug-in",
                  std::to_string(found.nonFinite) + " samples", at);
     }
-    out.note(std::to_string(blocks) + " blocks processed while a second thread made " +
+    out.note(std::to_string(sine.blocks()) + " blocks processed while a second thread made " +
              std::to_string(changes) + " parameter changes, then " + std::to_string(roundTrips) +
              " chunk get-and-set round trips");
 }
