@@ -95,7 +95,7 @@ void restoreChunk(Effect* effect, const void* data, VstIntPtr size) {
     float restored[2];
     if (kFault == Fault::TrustsChunkSize) {
         std::vector<unsigned char> copy(static_cast<std::size_t>(size));
-        std::memcpy(copy.data(), data, copy.size());
+        if (!copy.empty()) std::memcpy(copy.data(), data, copy.size());
     }
     if (kFault == Fault::StateNotRestored || size != sizeof restored) return;
     std::memcpy(restored, data, sizeof restored);
