@@ -214,7 +214,7 @@ void runCheckHere(const ValidateOptions& options) {
 }
 
 std::string identityLine(const PluginIdentity& id) {
-    return quote(id.name) + " by " + quote(id.vendor) + ", unique id " +
+    return printable(quote(id.name) + " by " + quote(id.vendor)) + ", unique id " +
            uniqueIdText(static_cast<VstInt32>(id.uniqueId)) + ", version " +
            std::to_string(id.version) + ": " + std::to_string(id.inputs) + " in, " +
            std::to_string(id.outputs) + " out, " + std::to_string(id.parameters) + " parameters" +

@@ -33,7 +33,8 @@ std::vector<CheckOutcome> runChecks(const ValidateOptions& options, std::FILE* o
 // output.
 void runCheckHere(const ValidateOptions& options);
 
-// The plug-in in one line: "'Name' by 'Vendor', unique id 'Abcd' (1), 2 in, 2 out, ...".
+// The plug-in in one line for the terminal: "'Name' by 'Vendor', unique id 'Abcd' (1), 2 in, 2
+// out, ...".
 std::string identityLine(const PluginIdentity& identity);
 
 std::string jsonReport(const ValidateOptions& options, const CheckOutcome& load,
