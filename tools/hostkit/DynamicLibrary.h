@@ -27,6 +27,9 @@ public:
     // Address of an exported symbol, or null.
     void* symbol(const char* name) const;
 
+    // How the platform's library files end (".so", ".dll").
+    static const char* suffix();
+
 private:
     void* m_handle = nullptr;
 };

@@ -39,4 +39,8 @@ void* DynamicLibrary::symbol(const char* name) const {
     return m_handle != nullptr ? dlsym(m_handle, name) : nullptr;
 }
 
+const char* DynamicLibrary::suffix() {
+    return ".so";
+}
+
 } // namespace hostkit

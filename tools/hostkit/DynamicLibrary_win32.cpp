@@ -51,4 +51,8 @@ void* DynamicLibrary::symbol(const char* name) const {
     return reinterpret_cast<void*>(GetProcAddress(reinterpret_cast<HMODULE>(m_handle), name));
 }
 
+const char* DynamicLibrary::suffix() {
+    return ".dll";
+}
+
 } // namespace hostkit

@@ -294,6 +294,8 @@ ValidateOptions parseValidate(ArgumentCursor& cursor) {
     while (cursor.next()) {
         if (cursor.is(nullptr, "--child-report")) {
             options.childReport = true;
+        } else if (cursor.is("-v", "--verbose")) {
+            options.verbose = true;
         } else if (cursor.is(nullptr, "--level")) {
             options.level =
                 integerIn(cursor.value(), "--level", 1, validate::kTopLevel, kValidateHelp);

@@ -87,7 +87,8 @@ struct ValidateOptions {
     std::string only;     // one check by name, whatever its level
     std::string jsonFile; // empty: no JSON
     double seconds = 1.0; // audio length of the timed checks
-    double timeout = 0.0; // seconds a check may take; 0: the default for seconds
+    double timeout = 0.0; // seconds a check may take; 0: the default for the check
+    bool verbose = false; // everything the plug-in writes to standard error, under its check
     // Hidden: run the check named by only in this process, its report lines on standard
     // output (the child's side of a check).
     bool childReport = false;

@@ -24,7 +24,7 @@ usage:
   plughost process PLUGIN -i IN... --out-dir DIR [--jobs N] [options as above]
   plughost gen -o FILE [--channels N] [--seconds S] [--rate R]
   plughost validate PLUGIN [--level 1..10] [--only NAME] [--json FILE] [--seconds S]
-                    [--timeout S]
+                    [--timeout S] [--verbose]
   plughost editor PLUGIN [--seconds S] [--screenshot FILE.png]
   plughost --help | --version
 
@@ -140,8 +140,9 @@ gen      Writes a test signal: channel k (counted from 1) carries a sine of 220*
   --seconds S           length (default 4)
   --rate R              sample rate in Hz (default 48000)
 
-validate Judges the plug-in library by a suite of checks, each in a process of its own;
-         see plughost validate --help.
+validate Judges the plug-in library (or Name.vst bundle) by a suite of checks, each in a
+         process of its own; exit status 3 for a file that is not a VST 2.4 library. See
+         plughost validate --help.
 
 editor   Opens the plug-in's editor in a window of its own (X11 or Win32) and sends it
          idle ticks until the window is closed, or for S seconds; --screenshot saves the

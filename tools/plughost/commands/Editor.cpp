@@ -59,7 +59,7 @@ void takePicture(Plugin& plugin, HostWindow& window, const std::string& path) {
 
 void runEditor(const EditorOptions& options) {
     const PluginLibrary library(options.plugin);
-    Plugin plugin(library);
+    Plugin plugin(library, kSampleRate, kBlockSize);
     plugin.open(kSampleRate, kBlockSize);
     if (!plugin.hasEditor()) throw Failure(options.plugin + ": the plug-in has no editor");
     plugin.resume();

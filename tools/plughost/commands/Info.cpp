@@ -120,7 +120,7 @@ void printInfo(Plugin& plugin, const std::string& library, VstInt32 latency) {
 
 void runInfo(const InfoOptions& options) {
     const PluginLibrary library(options.plugin);
-    Plugin plugin(library);
+    Plugin plugin(library, kInfoSampleRate, kInfoBlockSize);
     plugin.open(kInfoSampleRate, kInfoBlockSize);
     const VstInt32 latency = settledLatency(plugin);
     if (options.json)

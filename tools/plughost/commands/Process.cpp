@@ -85,10 +85,11 @@ RunInput openInput(const ProcessOptions& options) {
 // ---------------------------------------------------------------------------------------------
 // Load: the plug-ins, each checked for what the run asks of it
 
-void loadChain(std::vector<Stage>& chain, const ProcessOptions& options, RunNotes& notes) {
+void loadChain(std::vector<Stage>& chain, const ProcessOptions& options, double rate,
+               RunNotes& notes) {
     for (Stage& stage : chain) {
         stage.library = std::make_unique<PluginLibrary>(stage.options.plugin);
-        stage.plugin = std::make_unique<Plugin>(*stage.library);
+        stage.plugin = std::make_unique<Plugin>(*stage.library, rate, options.blockSize);
         const Plugin& plugin = *stage.plugin;
         const std::string name = "plug-in " + quote(stage.options.plugin);
         if (options.precision == 64 && !plugin.canDoubleReplacing())
@@ -333,7 +334,7 @@ void processOne(const ProcessOptions& options) {
     std::vector<Stage> chain = readStageSettings(options);
     const RunInput input = openInput(options);
     if (options.keepFormat) format = input.reader->format();
-    loadChain(chain, options, notes);
+    loadChain(chain, options, input.runRate, notes);
     std::vector<int> map = planChannels(chain, options, input.reader->channels(), notes);
     std::vector<ParameterEvent> events = prepareChain(chain, options, input.runRate, notes);
 

@@ -14,8 +14,9 @@ namespace plughost {
 // The exit statuses of every command.
 enum ExitStatus : int {
     kExitDone = 0,
-    kExitFailed = 1, // the run failed, or finished with warnings under --strict
-    kExitUsage = 2,  // the command line cannot be used
+    kExitFailed = 1,     // the run failed, or finished with warnings under --strict
+    kExitUsage = 2,      // the command line cannot be used
+    kExitNotAPlugin = 3, // validate: the file is not a loadable VST 2.4 library
     // A crash ends the process from its handler: 128 + the signal number on POSIX systems,
     // the exception's code on Windows (os/SignalCleanup.h).
 };
@@ -39,6 +40,14 @@ public:
 
 private:
     std::string m_help;
+};
+
+// A file that is not a loadable VST 2.4 library, where a command tells that apart from a
+// plug-in that fails (validate).
+class NotAPlugin : public Failure {
+public:
+    using Failure::Failure;
+    ExitStatus status() const override { return kExitNotAPlugin; }
 };
 
 // Runs a command: answers kExitDone when it returns, else prints what it threw as one line on

@@ -42,7 +42,9 @@ std::string hex(VstInt32 value) {
 
 } // namespace
 
-Plugin::Plugin(const PluginLibrary& library) : m_library(library) {
+Plugin::Plugin(const PluginLibrary& library, double sampleRate, VstInt32 blockSize)
+    : m_library(library), m_transport(sampleRate), m_sampleRate(sampleRate),
+      m_blockSize(blockSize) {
     t_creating = this;
     AEffect* effect = library.create(&Plugin::hostCallback);
     t_creating = nullptr;

@@ -3,7 +3,8 @@
 // command drives plug-ins through.
 //
 // Lifecycle: the constructor calls the library's entry point with the host callback (the
-// plug-in asks for the host version meanwhile) and checks the record; open() sends effOpen, the
+// plug-in asks for the host version, and may ask for the sample rate, meanwhile) and checks the
+// record; open() sends effOpen, the
 // sample rate and the largest block size; resume() and suspend() bracket the processing calls
 // (each resume() starts the transport at frame 0 again); restart() changes the rate and block
 // size in between. close(), or the destructor, suspends if needed and sends effClose, after
@@ -54,8 +55,11 @@ public:
     // Largest channel count a plug-in may announce; anything above is taken as a broken record.
     static constexpr VstInt32 kMaxChannels = 1024;
 
-    // Creates an instance and checks its record; throws Failure naming the cause.
-    explicit Plugin(const PluginLibrary& library);
+    // Creates an instance and checks its record; throws Failure naming the cause. The host
+    // answers sampleRate and blockSize from the start, so that a plug-in that asks for them
+    // while it is created gets what open() will set.
+    explicit Plugin(const PluginLibrary& library, double sampleRate = 44100.0,
+                    VstInt32 blockSize = 1024);
     ~Plugin();
     Plugin(const Plugin&) = delete;
     Plugin& operator=(const Plugin&) = delete;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // A plug-in library loaded the way a host loads it: by path, then its entry point by the names
-// hosts look for. Closing it unloads the code, so every instance made from it must be closed
-// first.
+// hosts look for. A bundle (a folder named Name.vst) stands for the library inside it. Closing
+// it unloads the code, so every instance made from it must be closed first.
 #pragma once
 
 #include "host/VstInterface.h"
@@ -22,6 +22,8 @@ public:
     PluginLibrary& operator=(const PluginLibrary&) = delete;
 
     const std::string& path() const { return m_path; }
+    // The file loaded: path, or the library inside the bundle path names.
+    const std::string& file() const { return m_file; }
     // The name the entry point was found under.
     const std::string& entryName() const { return m_entryName; }
     // Another exported entry by name, or null.
@@ -33,6 +35,7 @@ public:
 
 private:
     std::string m_path;
+    std::string m_file;
     hostkit::DynamicLibrary m_library;
     VstPluginMainProc m_entry = nullptr;
     std::string m_entryName;

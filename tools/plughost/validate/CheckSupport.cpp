@@ -5,7 +5,6 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
-#include <limits>
 
 namespace plughost::validate {
 
@@ -22,7 +21,7 @@ std::string number(double value) {
 
 std::unique_ptr<Plugin> openInstance(const PluginLibrary& library, double sampleRate,
                                      VstInt32 maxBlockSize) {
-    auto plugin = std::make_unique<Plugin>(library);
+    auto plugin = std::make_unique<Plugin>(library, sampleRate, maxBlockSize);
     plugin->leaveOpen();
     plugin->open(sampleRate, maxBlockSize);
     plugin->resume();
@@ -65,19 +64,23 @@ WrittenText writtenText(Plugin& plugin, VstInt32 opcode, VstInt32 index) {
 }
 
 std::string judgeText(Findings& out, const std::string& what, const WrittenText& text,
-                      std::size_t hostSize) {
+                      std::size_t hostSize, const Case& where) {
+    const std::string written = std::to_string(text.written) + " bytes";
     if (!text.terminated)
-        out.fail(what + ": no terminating zero within the " + std::to_string(text.written) +
-                 " bytes written");
+        out.fail(what + " has no terminating zero", "none in the " + written + " written", where);
     else if (text.written > kHostTextLimit)
-        out.fail(what + " " + quote(text.text) + ": " + std::to_string(text.written) +
-                 " bytes written, past the " + std::to_string(kHostTextLimit) +
-                 " bytes of the largest host buffer");
+        out.fail(what + " runs past the " + std::to_string(kHostTextLimit) +
+                     " bytes of the largest host buffer",
+                 quote(text.text) + ", " + written, where);
     else if (text.written > hostSize)
-        out.warn(what + " " + quote(text.text) + ": " + std::to_string(text.written) +
-                 " bytes written into a buffer hosts make " + std::to_string(hostSize) +
-                 " bytes long");
+        out.warn(what + " is longer than the " + std::to_string(hostSize) + " bytes hosts give it",
+                 quote(text.text) + ", " + written, where);
     return text.text;
+}
+
+std::string duration(double seconds) {
+    return seconds < 1.0 ? number(std::round(seconds * 1e4) / 10.0) + " ms"
+                         : number(seconds) + " s";
 }
 
 std::vector<float> readParameters(Plugin& plugin, VstInt32 count) {
@@ -87,81 +90,5 @@ std::vector<float> readParameters(Plugin& plugin, VstInt32 count) {
         values.push_back(plugin.parameter(i));
     return values;
 }
-
-const char* signalName(Signal signal) {
-    switch (signal) {
-    case Signal::Silence:
-        return "silence";
-    case Signal::Sine:
-        return "sine";
-    case Signal::Noise:
-        return "noise";
-    case Signal::NotANumber:
-        return "NaN";
-    case Signal::Infinity:
-        return "infinity";
-    case Signal::Subnormal:
-        return "subnormal";
-    }
-    return "?";
-}
-
-template <class Sample>
-void fill(std::vector<std::vector<Sample>>& channels, int channelCount, int frames, Signal signal,
-          std::int64_t position, double rate, std::mt19937& random) {
-    std::uniform_real_distribution<double> noise(-0.5, 0.5);
-    const double pi = 3.14159265358979323846;
-    for (int c = 0; c < channelCount; ++c) {
-        auto& channel = channels[static_cast<std::size_t>(c)];
-        const double frequency = 220.0 * (1 + c % 8);
-        for (int j = 0; j < frames; ++j) {
-            const double t = static_cast<double>(position + j) / rate;
-            const double sine = 0.5 * std::sin(2.0 * pi * frequency * t);
-            double value = 0.0;
-            switch (signal) {
-            case Signal::Silence:
-                value = 0.0;
-                break;
-            case Signal::Sine:
-                value = sine;
-                break;
-            case Signal::Noise:
-                value = noise(random);
-                break;
-            case Signal::NotANumber:
-                value = j % 3 == 0 ? std::numeric_limits<double>::quiet_NaN() : sine;
-                break;
-            case Signal::Infinity:
-                value = j % 3 == 0 ? (j % 2 == 0 ? 1.0 : -1.0) * HUGE_VAL : sine;
-                break;
-            case Signal::Subnormal:
-                value = (j % 2 == 0 ? 1.0 : -1.0) *
-                        static_cast<double>(std::numeric_limits<Sample>::denorm_min()) * 64.0;
-                break;
-            }
-            channel[static_cast<std::size_t>(j)] = static_cast<Sample>(value);
-        }
-    }
-}
-
-template <class Sample>
-void scan(const std::vector<std::vector<Sample>>& channels, int channelCount, int frames,
-          Scan& result) {
-    for (int c = 0; c < channelCount; ++c)
-        for (int j = 0; j < frames; ++j) {
-            const Sample value = channels[static_cast<std::size_t>(c)][static_cast<std::size_t>(j)];
-            if (!std::isfinite(value))
-                ++result.nonFinite;
-            else if (std::fpclassify(value) == FP_SUBNORMAL)
-                ++result.subnormal;
-        }
-}
-
-template void fill(std::vector<std::vector<float>>&, int, int, Signal, std::int64_t, double,
-                   std::mt19937&);
-template void fill(std::vector<std::vector<double>>&, int, int, Signal, std::int64_t, double,
-                   std::mt19937&);
-template void scan(const std::vector<std::vector<float>>&, int, int, Scan&);
-template void scan(const std::vector<std::vector<double>>&, int, int, Scan&);
 
 } // namespace plughost::validate

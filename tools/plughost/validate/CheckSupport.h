@@ -1,16 +1,14 @@
 // SPDX-License-Identifier: MIT
-// What the checks share: instances opened the way every check opens them, texts measured in
-// guard-filled buffers, test signals and scans of what comes out.
+// What the checks share: instances opened the way every check opens them and texts measured in
+// guard-filled buffers (the audio side is in CheckAudio.h).
 #pragma once
 
 #include "Checks.h"
-#include "core/ChannelBuffers.h"
 #include "core/Failure.h"
 #include "core/Plugin.h"
 
 #include <chrono>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -24,8 +22,9 @@ Clock::time_point after(double seconds);
 // "0.25", "1e-06": a number in a message.
 std::string number(double value);
 
-// An instance opened at the rate and block size and resumed. It is left open when the check's
-// process ends: closing is the lifecycle check's subject. Throws Failure.
+// An instance created while the host answers the rate and block size, opened at them and
+// resumed. It is left open when the check's process ends: closing is the lifecycle check's
+// subject. Throws Failure.
 std::unique_ptr<Plugin> openInstance(const PluginLibrary& library, double sampleRate = 44100.0,
                                      VstInt32 maxBlockSize = 512);
 
@@ -53,31 +52,14 @@ struct WrittenText {
 
 // Asks for a text into a large buffer filled with guard bytes, twice with different guards.
 WrittenText writtenText(Plugin& plugin, VstInt32 opcode, VstInt32 index);
-// Judges one text against the size hosts give it; answers the text.
+// Judges one text against the size hosts give it; answers the text. what: "the effect name",
+// "a parameter's name" (where names which).
 std::string judgeText(Findings& out, const std::string& what, const WrittenText& text,
-                      std::size_t hostSize);
+                      std::size_t hostSize, const Case& where = {});
 
 std::vector<float> readParameters(Plugin& plugin, VstInt32 count);
 
-// ---- signals and scans ----------------------------------------------------------------------
-
-enum class Signal { Silence, Sine, Noise, NotANumber, Infinity, Subnormal };
-
-const char* signalName(Signal signal);
-
-// The signal on the first channelCount channels for frames frames from position, at rate.
-template <class Sample>
-void fill(std::vector<std::vector<Sample>>& channels, int channelCount, int frames, Signal signal,
-          std::int64_t position, double rate, std::mt19937& random);
-
-struct Scan {
-    long nonFinite = 0;
-    long subnormal = 0;
-};
-
-// Counts the non-finite and subnormal samples in the first frames of channelCount channels.
-template <class Sample>
-void scan(const std::vector<std::vector<Sample>>& channels, int channelCount, int frames,
-          Scan& result);
+// "1 s", "12 ms": a time in a message.
+std::string duration(double seconds);
 
 } // namespace plughost::validate

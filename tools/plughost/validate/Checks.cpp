@@ -15,10 +15,16 @@ const std::vector<CheckDefinition>& allChecks() {
          checkState},
         {"processing", 4,
          "sample rates, block sizes, both precisions, test signals, NaN/infinity/subnormal "
-         "input, in place",
-         checkProcessing},
-        {"lifecycle", 5, "open, resume, suspend, close, repeated; memory in use stays flat",
-         checkLifecycle},
+         "input and recovery from it",
+         checkProcessing, processingTime},
+        {"buffers", 5,
+         "in place against separate buffers, garbage-filled against zeroed outputs, writes past "
+         "the end",
+         checkBuffers},
+        {"instances", 5, "two instances side by side keep their parameters and state apart",
+         checkInstances},
+        {"lifecycle", 5, "open, resume, suspend, close, repeated; memory in use stops growing",
+         checkLifecycle, lifecycleTime},
         {"realtime", 6, "allocations and lock calls on the audio thread", checkRealtime},
         {"threads", 7, "automation and chunk get/set from a second thread while processing",
          checkThreads},
@@ -28,10 +34,16 @@ const std::vector<CheckDefinition>& allChecks() {
     return checks;
 }
 
+const CheckDefinition& loadCheck() {
+    static const CheckDefinition check{"load", 0, "the file is a loadable VST 2.4 library",
+                                       checkLoad};
+    return check;
+}
+
 const CheckDefinition* findCheck(const std::string& name) {
     for (const CheckDefinition& check : allChecks())
         if (name == check.name) return &check;
-    return nullptr;
+    return name == loadCheck().name ? &loadCheck() : nullptr;
 }
 
 std::string checkNames() {

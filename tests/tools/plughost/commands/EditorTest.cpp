@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // `plughost editor` on a display of its own: the window takes the size an editor gives only
-// once it is open, and follows an editor that asks for another size, picture included.
+// once it is open, and follows an editor that asks for another size, picture included; and
+// validate's editor check.
 #include "PlughostRunner.h"
 
 #include <gtest/gtest.h>
@@ -29,6 +30,21 @@ TEST(Editor, WindowFollowsTheEditorsSize) {
         runPlughostOk({"editor", SIZING_EDITOR_PLUGIN, "--seconds", "0.3", "--screenshot", picture},
                       std::string("PLUGHOST_SIZING_EDITOR=") + test.mode);
         EXPECT_EQ(pictureSize(picture), test.size) << test.mode;
+    }
+}
+
+// validate's editor check: an editor that gives neither a size nor a window fails (hosts show
+// an empty window), one that gives a size but no window is a warning.
+TEST(Editor, ValidateFailsAnEditorWithNeitherSizeNorWindow) {
+    for (const auto& [fault, line] : {std::pair{"EditorWithoutSize", "FAIL     editor"},
+                                      std::pair{"EditorWithoutWindow", "warning  editor"}}) {
+        const RunResult run =
+            runPlughost({"validate", BROKEN_PLUGIN, "--only", "editor", "--level", "9"},
+                        std::string("PLUGHOST_BROKEN_FAULT=") + fault);
+        EXPECT_TRUE(contains(run.out, line)) << run.out;
+        EXPECT_EQ(contains(run.out, "gives neither a size nor a window"),
+                  std::string(fault) == "EditorWithoutSize")
+            << run.out;
     }
 }
 

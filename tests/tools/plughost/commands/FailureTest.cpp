@@ -159,10 +159,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Interruption, RemovesTheOutputsAndSaysSo) {
     ScratchFolder folder;
     runPlughostOk({"gen", "-o", folder.path("in.wav"), "--channels", "2", "--seconds", "0.1"});
-    const RunResult run =
-        runPlughost({"process", BROKEN_HangsInProcess, "-i", folder.path("in.wav"), "-o",
-                     folder.path("out.wav"), "--block", "7"},
-                    "timeout --preserve-status --signal INT 1");
+    const RunResult run = runPlughost(
+        {"process", BROKEN_PLUGIN, "-i", folder.path("in.wav"), "-o", folder.path("out.wav"),
+         "--block", "7"},
+        "PLUGHOST_BROKEN_FAULT=HangsInProcess timeout --preserve-status --signal INT 1");
     EXPECT_EQ(run.exitCode, 128 + SIGINT);
     EXPECT_EQ(run.err, "plughost: interrupted; unfinished output files removed\n");
     EXPECT_EQ(folder.entries(), std::vector<std::string>{"in.wav"});

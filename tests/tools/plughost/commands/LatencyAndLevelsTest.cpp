@@ -168,9 +168,9 @@ TEST_F(Lookahead, IntegerOutputReportsClippingAndShowsWhatWasWritten) {
 TEST(HonestOutput, NonFiniteSamplesAreAWarningAndIntegerFilesHoldZero) {
     ScratchFolder folder;
     writeAudio(folder.path("in.wav"), silence(2, kRate, 1000));
-    const RunResult run =
-        runPlughost({"process", BROKEN_NonFiniteOutput, "-i", folder.path("in.wav"), "-o",
-                     folder.path("out.flac"), "--strict"});
+    const RunResult run = runPlughost({"process", BROKEN_PLUGIN, "-i", folder.path("in.wav"), "-o",
+                                       folder.path("out.flac"), "--strict"},
+                                      "PLUGHOST_BROKEN_FAULT=NonFiniteOutput");
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(contains(run.err, "plughost: warning: the plug-in gave NaN or infinite output: "
                                   "1000 samples in channel 1, 1000 in channel 2, written as 0\n"))

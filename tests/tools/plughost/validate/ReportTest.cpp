@@ -2,6 +2,8 @@
 // Reading a check's report lines and the way its process ended into one outcome.
 #include "validate/CheckReport.h"
 
+#include "report/JsonWriter.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -67,6 +69,38 @@ TEST(CheckReport, FindingsWriteOneLinePerMessage) {
     const CheckOutcome outcome = readOutcome("x", ended(written), 10);
     EXPECT_EQ(outcome.status, Status::Fail);
     EXPECT_EQ(outcome.messages.size(), 2u);
+}
+
+// The same finding in several cases: one message with a count, the first case's text and
+// fields; a crash takes the fields of the stage it happened in.
+TEST(CheckReport, FindingsOfOneSummaryAreGroupedWithTheFirstCase) {
+    std::string written;
+    Findings findings([&](const std::string& text) { written += text; });
+    Case where;
+    where.precision = 32;
+    where.sampleRate = 44100.0;
+    where.blockSize = 8192;
+    where.input = "NaN";
+    where.frame = 12;
+    findings.fail("NaN or infinite output", "3 samples", where);
+    where.sampleRate = 48000.0;
+    findings.fail("NaN or infinite output", "5 samples", where);
+    findings.stage("processing", where);
+    const CheckOutcome outcome =
+        readOutcome("processing", ended(written, ChildResult::End::Crashed, SIGSEGV), 10);
+    ASSERT_EQ(outcome.messages.size(), 2u);
+    EXPECT_EQ(outcome.messages[0].shown(),
+              "NaN or infinite output: 3 samples (32-bit, 44.1 kHz, blocks of 8192 frames, NaN "
+              "input, frame 12); the same in 1 more case");
+    EXPECT_EQ(outcome.messages[1].where.sampleRate, 48000.0);
+    JsonWriter json;
+    writeMessage(json, outcome.messages[0]);
+    EXPECT_EQ(json.text(), "{\n  \"kind\": \"failure\",\n  \"text\": \"" +
+                               outcome.messages[0].shown() +
+                               "\",\n  \"summary\": \"NaN or infinite output\",\n  \"count\": "
+                               "2,\n  \"call\": \"processReplacing\",\n  \"sampleRate\": "
+                               "44100,\n  \"blockSize\": 8192,\n  \"precision\": 32,\n  "
+                               "\"input\": \"NaN\",\n  \"frame\": 12\n}\n");
 }
 
 } // namespace

@@ -88,8 +88,9 @@ std::string quoted(const std::string& argument) {
     return "\"" + argument + "\""; // the paths and values used here hold no quotes
 }
 
-// Runs plughost.exe with arguments, standard output and error captured through files.
-PlughostRun runPlughost(const std::vector<std::string>& arguments) {
+// Runs plughost.exe with arguments, standard output and error captured through files; fault:
+// the broken test plug-in's (PLUGHOST_BROKEN_FAULT), if any.
+PlughostRun runPlughost(const std::vector<std::string>& arguments, const char* fault = nullptr) {
     const Scratch captures;
     const std::string program = testhost::executableFolder() + "..\\bin\\" QT_PLUGHOST_FILE_NAME;
     std::string commandLine = quoted(program);
@@ -110,6 +111,7 @@ PlughostRun runPlughost(const std::vector<std::string>& arguments) {
     startup.hStdError = err;
     PROCESS_INFORMATION process{};
     PlughostRun run;
+    SetEnvironmentVariableA("PLUGHOST_BROKEN_FAULT", fault);
     if (CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
                        nullptr, &startup, &process)) {
         WaitForSingleObject(process.hProcess, 60000);
@@ -119,6 +121,7 @@ PlughostRun runPlughost(const std::vector<std::string>& arguments) {
     } else {
         ADD_FAILURE() << "cannot start " << program << " (error " << GetLastError() << ")";
     }
+    SetEnvironmentVariableA("PLUGHOST_BROKEN_FAULT", nullptr);
     CloseHandle(out);
     CloseHandle(err);
     // Text written to a file by a Windows program ends its lines in CR LF.
@@ -433,7 +436,8 @@ TEST(PlughostValidate, TheTrimmerPassesEveryCheckOnlyAllocationCountingIsSkipped
     const PlughostRun run =
         runPlughost({"validate", trimmer(), "--level", "10", "--seconds", "0.2"});
     EXPECT_EQ(run.exitCode, 0u) << run.out << run.err;
-    for (const char* check : {"parameters", "state", "lifecycle", "threads"})
+    for (const char* check :
+         {"parameters", "state", "buffers", "instances", "lifecycle", "threads"})
         EXPECT_EQ(statusOf(run.out, check), "pass") << check << "\n" << run.out;
     EXPECT_EQ(statusOf(run.out, "identity"), "warning") << run.out;
     EXPECT_EQ(statusOf(run.out, "processing"), "warning") << "subnormal output, by design";
@@ -441,7 +445,7 @@ TEST(PlughostValidate, TheTrimmerPassesEveryCheckOnlyAllocationCountingIsSkipped
               std::string::npos)
         << run.out;
     EXPECT_EQ(statusOf(run.out, "realtime"), "skipped");
-    EXPECT_NE(run.out.find("summary: 6 of 8 checks passed (2 with warnings), 0 failed, 2 skipped"),
+    EXPECT_NE(run.out.find("summary: 8 of 10 checks passed (2 with warnings), 0 failed, 2 skipped"),
               std::string::npos)
         << run.out;
 }
@@ -456,11 +460,10 @@ class BrokenPlugin : public ::testing::TestWithParam<BrokenCase> {};
 
 TEST_P(BrokenPlugin, FailsTheCheckForItsFaultInAProcessOfItsOwn) {
     const BrokenCase& broken = GetParam();
-    std::string file = std::string("plughost_broken_") + broken.fault + ".dll";
-    std::transform(file.begin(), file.end(), file.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    const PlughostRun run = runPlughost({"validate", testhost::pluginPath(file), "--level", "10",
-                                         "--only", broken.check, "--seconds", "0.2"});
+    const PlughostRun run =
+        runPlughost({"validate", testhost::pluginPath("plughost_broken.dll"), "--level", "10",
+                     "--only", broken.check, "--seconds", "0.2"},
+                    broken.fault);
     EXPECT_EQ(run.exitCode, 1u) << run.out;
     EXPECT_EQ(statusOf(run.out, broken.check), "FAIL") << run.out;
     EXPECT_NE(checkReport(run.out, broken.check).find(broken.message), std::string::npos)
@@ -469,34 +472,51 @@ TEST_P(BrokenPlugin, FailsTheCheckForItsFaultInAProcessOfItsOwn) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, BrokenPlugin,
-    ::testing::Values(BrokenCase{"TextOverflow", "identity",
-                                 "bytes written, past the 64 bytes of the largest host buffer"},
-                      BrokenCase{"NonFiniteOutput", "processing",
-                                 "NaN or infinite output samples; 32-bit, 44.1 kHz, silence input"},
-                      BrokenCase{"StateNotRestored", "state",
-                                 "after restoring the chunk, parameter 0 reads"},
-                      BrokenCase{"CrashOnClose", "lifecycle",
-                                 "crashed (invalid memory access, 0xC0000005) while closing the "
-                                 "plug-in (cycle 1)"},
-                      BrokenCase{"LeakPerInstance", "lifecycle", "memory in use grew by"}),
+    ::testing::Values(
+        BrokenCase{"TextOverflow", "identity", "runs past the 64 bytes of the largest host buffer"},
+        BrokenCase{"NonFiniteOutput", "processing",
+                   "NaN or infinite output: 1024 samples (32-bit, 44.1 kHz, blocks "
+                   "of 1 frame, separate buffers, silence input"},
+        BrokenCase{"StateNotRestored", "state",
+                   "after restoring the chunk, a parameter differs from the one "
+                   "saved"},
+        BrokenCase{"CrashOnClose", "lifecycle",
+                   "crashed (invalid memory access, 0xC0000005) while closing the "
+                   "plug-in (cycle 1)"},
+        BrokenCase{"LeakPerInstance", "lifecycle", "memory in use grows with every cycle"},
+        BrokenCase{"WritesPastEnd", "buffers",
+                   "the plug-in wrote past the end of the buffers of a processing "
+                   "call"},
+        BrokenCase{"CrashesAt8192", "processing",
+                   "while processing 32-bit, 44.1 kHz, blocks of 8192 frames"}),
     [](const auto& test) { return std::string(test.param.fault); });
 
 TEST(PlughostValidate, AHangFailsItsCheckAfterTheTimeOut) {
     const PlughostRun run =
-        runPlughost({"validate", testhost::pluginPath("plughost_broken_hangsinprocess.dll"),
-                     "--only", "processing", "--timeout", "2", "--seconds", "0.1"});
+        runPlughost({"validate", testhost::pluginPath("plughost_broken.dll"), "--only",
+                     "processing", "--timeout", "2", "--seconds", "0.1"},
+                    "HangsInProcess");
     EXPECT_EQ(run.exitCode, 1u);
     EXPECT_NE(checkReport(run.out, "processing")
-                  .find("timed out after 2 s while processing 32-bit, 44.1 kHz, silence input"),
+                  .find("timed out after 2 s while processing 32-bit, 44.1 kHz, blocks of 7 "
+                        "frames, separate buffers, silence input"),
               std::string::npos)
         << run.out;
 }
 
+TEST(PlughostValidate, AFileThatIsNoPluginIsRefusedInOneLineWithStatusThree) {
+    const Scratch scratch;
+    const PlughostRun run = runPlughost({"validate", scratch.path("missing.dll")});
+    EXPECT_EQ(run.exitCode, 3u);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+}
+
 TEST(PlughostValidate, AllocationsOnTheAudioThreadAreReportedAsNotCounted) {
     // Not interposed on Windows: said so, never passed.
-    const PlughostRun run =
-        runPlughost({"validate", testhost::pluginPath("plughost_broken_allocatesinprocess.dll"),
-                     "--level", "10", "--only", "realtime", "--seconds", "0.2"});
+    const PlughostRun run = runPlughost({"validate", testhost::pluginPath("plughost_broken.dll"),
+                                         "--level", "10", "--only", "realtime", "--seconds", "0.2"},
+                                        "AllocatesInProcess");
     EXPECT_EQ(run.exitCode, 0u) << run.out;
     EXPECT_EQ(statusOf(run.out, "realtime"), "skipped") << run.out;
 }

@@ -23,21 +23,17 @@ int childWindowsSettled(HostWindow& window, bool wantSome) {
     return count;
 }
 
-// The editor's size before it is opened; hosts size their window from it.
-EditorSize sizeBeforeOpening(Findings& out, Plugin& plugin, bool report) {
-    constexpr EditorSize kDefault{400, 300};
-    const std::optional<EditorSize> size = plugin.editorSize();
-    if (!size && report)
-        out.warn("effEditGetRect gave no size before the editor was opened; 400 x 300 used");
-    return size.value_or(kDefault);
-}
-
-// One round: the editor opened in a window, idled for a second (its window following its size
-// requests) and closed. Answers false when there is no display.
+// One round: the editor opened in a window of the size it gives (400 x 300 when it gives none),
+// idled for a second (its window following its size requests) and closed. Answers false when
+// there is no display.
 bool editorRound(Findings& out, Plugin& plugin, int round) {
+    constexpr EditorSize kDefaultSize{400, 300};
     const std::string which = " (round " + std::to_string(round) + ")";
     out.stage("asking for the editor's size" + which);
-    const EditorSize size = sizeBeforeOpening(out, plugin, round == 1);
+    const std::optional<EditorSize> given = plugin.editorSize();
+    if (!given && round == 1)
+        out.warn("effEditGetRect gave no size before the editor was opened; 400 x 300 used");
+    const EditorSize size = given.value_or(kDefaultSize);
     std::string reason;
     const std::unique_ptr<HostWindow> window =
         HostWindow::open(size.width, size.height, "plughost validate", reason);
@@ -47,16 +43,24 @@ bool editorRound(Findings& out, Plugin& plugin, int round) {
     }
     out.stage("opening the editor" + which);
     plugin.openEditor(window->handle());
+    bool sized = given || plugin.editorSize();
     out.stage("idling the editor" + which);
     const auto end = after(1.0);
     while (Clock::now() < end) {
         plugin.idleEditor();
-        if (const std::optional<EditorSize> wanted = plugin.takeSizeRequest())
+        if (const std::optional<EditorSize> wanted = plugin.takeSizeRequest()) {
             window->resize(wanted->width, wanted->height);
+            sized = true;
+        }
         window->pump();
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    if (childWindowsSettled(*window, true) == 0)
+    const bool windowed = childWindowsSettled(*window, true) > 0;
+    if (!windowed && !sized)
+        out.fail("the editor flag promises an editor that gives neither a size nor a window "
+                 "(hosts show an empty window)" +
+                 which);
+    else if (!windowed)
         out.warn("the editor put no window into the host's window" + which);
     out.stage("closing the editor" + which);
     plugin.closeEditor();

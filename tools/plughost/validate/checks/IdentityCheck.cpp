@@ -13,10 +13,12 @@ namespace {
 constexpr VstInt32 kMaxCount = 10000;
 constexpr VstInt32 kMaxNamedPrograms = 128;
 
+// what: "the effect name", "a parameter's name" (where names which).
 std::string askText(Findings& out, Plugin& plugin, const std::string& what, VstInt32 opcode,
-                    VstInt32 index, std::size_t hostSize) {
-    out.stage("asking for " + what);
-    return judgeText(out, what, writtenText(plugin, opcode, index), hostSize);
+                    VstInt32 index, std::size_t hostSize, const Case& where = {}) {
+    const std::string place = describe(where);
+    out.stage("asking for " + what + (place.empty() ? "" : " (" + place + ")"), where);
+    return judgeText(out, what, writtenText(plugin, opcode, index), hostSize, where);
 }
 
 void checkRecord(Findings& out, const AEffect& record) {
@@ -41,17 +43,24 @@ void askParameterAndProgramTexts(Findings& out, Plugin& plugin) {
     const AEffect& record = plugin.record();
     const VstInt32 parameters = std::min(record.numParams, kMaxSweptParameters);
     for (VstInt32 i = 0; i < parameters; ++i) {
-        const std::string what = "parameter " + std::to_string(i);
-        if (askText(out, plugin, what + "'s name", effGetParamName, i, kParameterTextSize).empty())
-            out.warn(what + " has no name");
-        askText(out, plugin, what + "'s label", effGetParamLabel, i, kParameterTextSize);
-        askText(out, plugin, what + "'s display text", effGetParamDisplay, i, kParameterTextSize);
+        Case where;
+        where.parameter = i;
+        if (askText(out, plugin, "a parameter's name", effGetParamName, i, kParameterTextSize,
+                    where)
+                .empty())
+            out.warn("a parameter has no name", {}, where);
+        askText(out, plugin, "a parameter's label", effGetParamLabel, i, kParameterTextSize, where);
+        askText(out, plugin, "a parameter's display text", effGetParamDisplay, i,
+                kParameterTextSize, where);
     }
     askText(out, plugin, "the program name", effGetProgramName, 0, kProgramNameSize);
     const VstInt32 programs = std::min(record.numPrograms, kMaxNamedPrograms);
-    for (VstInt32 i = 0; i < programs; ++i)
-        askText(out, plugin, "program " + std::to_string(i) + "'s name", effGetProgramNameIndexed,
-                i, kProgramNameSize);
+    for (VstInt32 i = 0; i < programs; ++i) {
+        Case where;
+        where.call = "effGetProgramNameIndexed " + std::to_string(i);
+        askText(out, plugin, "a program's name", effGetProgramNameIndexed, i, kProgramNameSize,
+                where);
+    }
 }
 
 // Answers the capabilities the plug-in says yes to.

@@ -13,34 +13,39 @@ class Sweep {
 public:
     Sweep(Findings& out, Plugin& plugin, VstInt32 index, int steps)
         : m_out(out), m_plugin(plugin), m_index(index),
-          m_what("parameter " + std::to_string(index)),
-          m_displays(static_cast<std::size_t>(steps)) {}
+          m_displays(static_cast<std::size_t>(steps)) {
+        m_where.parameter = index;
+        m_where.parameterName = plugin.parameterName(index);
+    }
 
     // The first pass judges values and texts; the second compares the texts with the first's.
     void step(int pass, int k, float value) {
-        m_out.stage("setting " + m_what + " to " + number(value));
+        m_out.stage("setting parameter " + std::to_string(m_index) + " to " + number(value),
+                    m_where);
         m_plugin.setParameter(m_index, value);
         const float back = m_plugin.parameter(m_index);
         const std::string display = writtenText(m_plugin, effGetParamDisplay, m_index).text;
         std::string& first = m_displays[static_cast<std::size_t>(k)];
+        const std::string at = "at " + number(value);
         if (pass == 1) {
             if (display != first)
-                displayFailure("'s display text at " + number(value) + " reads " + quote(first) +
-                               " on the first sweep and " + quote(display) + " on the second");
+                displayFailure("a parameter's display text differs between two sweeps",
+                               at + ", " + quote(first) + " then " + quote(display));
             return;
         }
         first = display;
         judgeValue(k, value, back);
         if (display.empty())
-            displayFailure("'s display text is empty at " + number(value));
+            displayFailure("a parameter's display text is empty", at);
         else if (writtenText(m_plugin, effGetParamDisplay, m_index).text != display)
-            displayFailure("'s display text at " + number(value) + " changes when asked twice");
+            displayFailure("a parameter's display text changes when asked twice",
+                           at + ", " + quote(display) + " first");
         if (std::isfinite(back)) {
             m_plugin.setParameter(m_index, back);
             const float again = m_plugin.parameter(m_index);
             if (std::fabs(again - back) > 1e-6f)
-                orderWarning(" set to the value it read back, " + number(back) + ", reads " +
-                             number(again));
+                orderWarning("a parameter set to the value it read back reads another",
+                             number(back) + " reads " + number(again));
         }
     }
 
@@ -48,28 +53,29 @@ private:
     void judgeValue(int k, float value, float back) {
         if (!(back >= 0.0f && back <= 1.0f)) {
             if (!m_valueFailed)
-                m_out.fail(m_what + " set to " + number(value) + " reads back " + number(back) +
-                           " (outside 0 to 1)");
+                m_out.fail("a parameter reads back a value outside 0 to 1",
+                           "set to " + number(value) + ", reads " + number(back), m_where);
             m_valueFailed = true;
         } else if (k > 0 && back < m_previous - 1e-6f) {
-            orderWarning(" reads back " + number(back) + " at " + number(value) + ", less than " +
-                         number(m_previous) + " one step lower");
+            orderWarning("a parameter reads back less at a higher setting",
+                         number(back) + " at " + number(value) + ", " + number(m_previous) +
+                             " one step lower");
         }
         m_previous = back;
     }
-    void displayFailure(const std::string& text) {
-        if (!m_displayFailed) m_out.fail(m_what + text);
+    void displayFailure(const std::string& summary, const std::string& detail) {
+        if (!m_displayFailed) m_out.fail(summary, detail, m_where);
         m_displayFailed = true;
     }
-    void orderWarning(const std::string& text) {
-        if (!m_orderWarned) m_out.warn(m_what + text);
+    void orderWarning(const std::string& summary, const std::string& detail) {
+        if (!m_orderWarned) m_out.warn(summary, detail, m_where);
         m_orderWarned = true;
     }
 
     Findings& m_out;
     Plugin& m_plugin;
     VstInt32 m_index;
-    std::string m_what;
+    Case m_where;
     std::vector<std::string> m_displays; // per step, from the first pass
     bool m_valueFailed = false;
     bool m_orderWarned = false;
@@ -85,6 +91,8 @@ void checkIndicesOutOfRange(Findings& out, Plugin& plugin, VstInt32 count) {
     const VstInt32 all = plugin.parameterCount();
     for (const VstInt32 index : {all, all + 1, all + 1000, VstInt32{-1}}) {
         const std::string what = "parameter " + std::to_string(index) + " (out of range)";
+        Case where;
+        where.parameter = index;
         out.stage("reading and setting " + what);
         (void)plugin.parameter(index);
         plugin.setParameter(index, 0.75f);
@@ -92,15 +100,17 @@ void checkIndicesOutOfRange(Findings& out, Plugin& plugin, VstInt32 count) {
         for (const VstInt32 opcode : {effGetParamName, effGetParamLabel, effGetParamDisplay}) {
             const WrittenText text = writtenText(plugin, opcode, index);
             if (text.written > kHostTextLimit || !text.terminated)
-                judgeText(out, what + "'s text", text, kHostTextLimit);
+                judgeText(out, "a text of a parameter out of range", text, kHostTextLimit, where);
         }
     }
     const std::vector<float> after = readParameters(plugin, count);
     for (VstInt32 i = 0; i < count; ++i) {
         const auto at = static_cast<std::size_t>(i);
         if (!(after[at] == before[at])) {
-            out.fail("setting parameters out of range changed parameter " + std::to_string(i) +
-                     " from " + number(before[at]) + " to " + number(after[at]));
+            Case where;
+            where.parameter = i;
+            out.fail("setting parameters out of range changed one in range",
+                     "from " + number(before[at]) + " to " + number(after[at]), where);
             return;
         }
     }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // realtime: allocations, releases and lock calls on the audio thread while processing with
 // automation.
+#include "validate/CheckAudio.h"
 #include "validate/CheckSupport.h"
 
 #include "core/PluginCalls.h"
@@ -24,31 +25,22 @@ void checkRealtime(CheckContext& context) {
         out.skip("allocations cannot be counted in this build of plughost");
         return;
     }
-    constexpr int kBlock = 512;
-    const CheckedPlugin checked(context, 44100.0, kBlock);
+    const CheckedPlugin checked(context, SineBlocks::kRate, SineBlocks::kBlock);
     Plugin& plugin = *checked;
     const VstInt32 count = std::min(plugin.parameterCount(), kMaxSweptParameters);
-    ChannelBuffers<float> in(plugin.inputs(), kBlock), outBuffers(plugin.outputs(), kBlock);
-    ChannelBuffers<double> din(plugin.inputs(), kBlock), dout(plugin.outputs(), kBlock);
-    std::mt19937 random(3);
-    const long blocks = std::max(16L, static_cast<long>(44100.0 * context.seconds / kBlock));
+    SineBlocks sine(out, plugin, 3);
+    const long blocks =
+        std::max(16L, static_cast<long>(SineBlocks::kRate * context.seconds / SineBlocks::kBlock));
     out.stage("processing with automation on the audio thread");
     resetAllocationCounts();
     long calls = 0;
     for (long b = 0; b < blocks; ++b) {
-        fill(in.data, plugin.inputs(), kBlock, Signal::Sine, b * kBlock, 44100.0, random);
         {
             const AudioThreadScope audio;
             for (VstInt32 i = 0; i < count; ++i)
                 plugin.setParameter(i, static_cast<float>((b + i) % 10) / 10.0f);
         }
-        plugin.process(in.channels(), outBuffers.channels(), kBlock);
-        ++calls;
-        if (plugin.canDoubleReplacing()) {
-            fill(din.data, plugin.inputs(), kBlock, Signal::Sine, b * kBlock, 44100.0, random);
-            plugin.process(din.channels(), dout.channels(), kBlock);
-            ++calls;
-        }
+        calls += sine.step();
     }
     const AllocationCounts counts = allocationCounts();
     const std::string text = std::to_string(counts.allocations) + " allocations, " +

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // threads: automation and chunk get and set from a second thread while processing.
+#include "validate/CheckAudio.h"
 #include "validate/CheckSupport.h"
 
 #include <algorithm>
@@ -10,8 +11,7 @@ namespace plughost::validate {
 
 void checkThreads(CheckContext& context) {
     Findings& out = context.out;
-    constexpr int kBlock = 512;
-    const CheckedPlugin checked(context, 44100.0, kBlock);
+    const CheckedPlugin checked(context, SineBlocks::kRate, SineBlocks::kBlock);
     Plugin& plugin = *checked;
     const VstInt32 count = std::min(plugin.parameterCount(), kMaxSweptParameters);
     const double phase = std::max(context.seconds, 0.2) / 2.0;
@@ -46,29 +46,21 @@ void checkThreads(CheckContext& context) {
         finished = true;
     });
 
-    ChannelBuffers<float> in(plugin.inputs(), kBlock), outBuffers(plugin.outputs(), kBlock);
-    ChannelBuffers<double> din(plugin.inputs(), kBlock), dout(plugin.outputs(), kBlock);
-    std::mt19937 random(5);
-    long blocks = 0, nonFinite = 0;
-    while (!finished) {
-        Scan result;
-        fill(in.data, plugin.inputs(), kBlock, Signal::Sine, blocks * kBlock, 44100.0, random);
-        plugin.process(in.channels(), outBuffers.channels(), kBlock);
-        scan(outBuffers.data, plugin.outputs(), kBlock, result);
-        if (plugin.canDoubleReplacing()) {
-            fill(din.data, plugin.inputs(), kBlock, Signal::Sine, blocks * kBlock, 44100.0, random);
-            plugin.process(din.channels(), dout.channels(), kBlock);
-            scan(dout.data, plugin.outputs(), kBlock, result);
-        }
-        nonFinite += result.nonFinite;
-        ++blocks;
-    }
+    SineBlocks sine(out, plugin, 5);
+    while (!finished)
+        sine.step();
     worker.join();
     if (!chunkFailure.empty()) out.fail(chunkFailure + ", asked from a second thread");
-    if (nonFinite > 0)
-        out.fail(std::to_string(nonFinite) +
-                 " NaN or infinite output samples while a second thread changed the plug-in");
-    out.note(std::to_string(blocks) + " blocks processed while a second thread made " +
+    for (const int precision : {32, 64}) {
+        const Scan& found = sine.found(precision);
+        if (found.nonFinite == 0) continue;
+        Case at = sine.where(precision);
+        at.channel = found.nonFiniteChannel;
+        at.frame = found.firstNonFinite;
+        out.fail("NaN or infinite output while a second thread changed the plug-in",
+                 std::to_string(found.nonFinite) + " samples", at);
+    }
+    out.note(std::to_string(sine.blocks()) + " blocks processed while a second thread made " +
              std::to_string(changes) + " parameter changes, then " + std::to_string(roundTrips) +
              " chunk get-and-set round trips");
 }
