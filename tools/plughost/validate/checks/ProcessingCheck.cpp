@@ -122,7 +122,9 @@ void judgeRecovery(Findings& out, const Recovery& run, Case where, double allowa
     if (run.lead.nonFinite > 0) {
         where.frame = run.lead.firstNonFinite;
         out.fail("NaN or infinite output after a reset that followed NaN or infinite input",
-                 std::to_string(run.lead.nonFinite) + " samples before the " + input, where);
+                 std::to_string(run.lead.nonFinite) +
+                     " non-finite samples in the sine given before the " + input,
+                 where);
         return;
     }
     const double rate = where.sampleRate;
