@@ -456,6 +456,11 @@ struct BrokenCase {
     const char* message; // part of its failure text
 };
 
+// Test names show the fault, not the record's bytes.
+void PrintTo(const BrokenCase& broken, std::ostream* out) {
+    *out << broken.fault;
+}
+
 class BrokenPlugin : public ::testing::TestWithParam<BrokenCase> {};
 
 TEST_P(BrokenPlugin, FailsTheCheckForItsFaultInAProcessOfItsOwn) {
