@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 
 using namespace VSTGUI;
 
@@ -25,7 +26,14 @@ struct Lit {
     int top = 1 << 20;
     int right = -1; // inclusive
     int bottom = -1;
+
+    bool operator==(const Lit&) const = default;
 };
+
+void PrintTo(const Lit& lit, std::ostream* out) {
+    *out << lit.count << " pixels in x " << lit.left << ".." << lit.right << ", y " << lit.top
+         << ".." << lit.bottom;
+}
 
 class DrawingTest : public testing::Test {
 protected:
@@ -70,12 +78,7 @@ TEST_F(DrawingTest, AFilledTenByTenRectangleCoversTenByTenPixels) {
     COffscreenContext* context = makeContext(30, 30);
     context->setFillColor(kRed);
     context->drawRect(CCoordRect(5, 5, 15, 15), kDrawFilled);
-    const Lit area = lit(context, kWhite);
-    EXPECT_EQ(area.count, 100);
-    EXPECT_EQ(area.left, 5);
-    EXPECT_EQ(area.top, 5);
-    EXPECT_EQ(area.right, 14);
-    EXPECT_EQ(area.bottom, 14);
+    EXPECT_EQ(lit(context, kWhite), (Lit{100, 5, 5, 14, 14}));
     EXPECT_EQ(pixel(context, 5, 5), 0xFFFF0000u);
     context->release();
 }
@@ -85,12 +88,8 @@ TEST_F(DrawingTest, ItsOutlineRunsOnTheSameTenByTenPixels) {
     context->setFrameColor(kBlue);
     // Given reversed: ordered before drawing.
     context->drawRect(CCoordRect(15, 15, 5, 5), kDrawStroked);
-    const Lit outline = lit(context, kWhite);
-    EXPECT_EQ(outline.left, 5);
-    EXPECT_EQ(outline.top, 5);
-    EXPECT_EQ(outline.right, 14);
-    EXPECT_EQ(outline.bottom, 14);
-    EXPECT_EQ(outline.count, 36) << "a one-pixel ring around a 9 x 9 path";
+    EXPECT_EQ(lit(context, kWhite), (Lit{36, 5, 5, 14, 14}))
+        << "a one-pixel ring around a 9 x 9 path";
     EXPECT_EQ(pixel(context, 10, 10), kWhite);
     EXPECT_EQ(pixel(context, 14, 9), 0xFF0000FFu);
     context->release();
@@ -101,12 +100,7 @@ TEST_F(DrawingTest, LineEndsAreTruncatedTowardsZero) {
     context->setFrameColor(kRed);
     context->moveTo(CCoordPoint(0.9, 0.9));
     context->lineTo(CCoordPoint(10.7, 0.2));
-    const Lit line = lit(context, kWhite);
-    EXPECT_EQ(line.top, 0);
-    EXPECT_EQ(line.bottom, 0);
-    EXPECT_EQ(line.left, 0);
-    EXPECT_EQ(line.right, 10);
-    EXPECT_EQ(line.count, 11);
+    EXPECT_EQ(lit(context, kWhite), (Lit{11, 0, 0, 10, 0}));
     context->release();
 }
 
@@ -150,12 +144,7 @@ TEST_F(DrawingTest, AFractionalDestinationIsTruncatedToWholePixels) {
     COffscreenContext* source = makeContext(20, 20, kRed);
     COffscreenContext* context = makeContext(20, 20);
     source->getBitmap()->draw(context, CCoordRect(2, 2, 12.9, 12.9));
-    const Lit drawn = lit(context, kWhite);
-    EXPECT_EQ(drawn.left, 2);
-    EXPECT_EQ(drawn.top, 2);
-    EXPECT_EQ(drawn.right, 11);
-    EXPECT_EQ(drawn.bottom, 11);
-    EXPECT_EQ(drawn.count, 100);
+    EXPECT_EQ(lit(context, kWhite), (Lit{100, 2, 2, 11, 11}));
     context->release();
     source->release();
 }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "CheckAudio.h"
+#include "CheckSupport.h"
 
 #include <algorithm>
 #include <cmath>
@@ -271,6 +272,24 @@ bool repeats(Findings& out, Plugin& plugin, int precision, const Audio& input, c
     const Audio again =
         render(out, plugin, precision, input, Placement::Separate, Prefill::Zeros, where);
     return !firstDifference(first, again);
+}
+
+bool referenceRepeats(Findings& out, Plugin& reference, const Audio& input, const Audio& expected,
+                      const std::string& referenceName, const std::string& subject,
+                      const Case& where) {
+    out.stage("processing " + referenceName + " again, from a reset", where);
+    if (repeats(out, reference, where.precision, input, expected, where)) return true;
+    out.note("the output differs between two runs of one instance from a reset (random?): " +
+                 subject + " not compared",
+             {}, where);
+    return false;
+}
+
+void failAtDifference(Findings& out, const std::string& summary, const Difference& difference,
+                      Case where) {
+    where.channel = difference.channel;
+    where.frame = difference.frame;
+    out.fail(summary, number(difference.got) + " instead of " + number(difference.expected), where);
 }
 
 long renderFrames(const Plugin& plugin) {

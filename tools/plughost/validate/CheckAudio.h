@@ -171,6 +171,17 @@ bool isSilent(const Audio& audio);
 bool repeats(Findings& out, Plugin& plugin, int precision, const Audio& input, const Audio& first,
              const Case& where);
 
+// Whether a difference from what `reference` gave for `input` (expected) means anything: not
+// when the reference does not repeat its own output from a reset (random output); then a note
+// says that `subject` was not compared. `referenceName` names the reference's run in the stage
+// ("with separate buffers").
+bool referenceRepeats(Findings& out, Plugin& reference, const Audio& input, const Audio& expected,
+                      const std::string& referenceName, const std::string& subject,
+                      const Case& where);
+// A failure named `summary` at the first differing sample.
+void failAtDifference(Findings& out, const std::string& summary, const Difference& difference,
+                      Case where);
+
 // Frames of a render long enough to hear a plug-in through its delay.
 long renderFrames(const Plugin& plugin);
 

@@ -58,19 +58,11 @@ void compare(Findings& out, Reference& reference, Placement placement, Prefill p
     const Audio got =
         render(out, *plugin, where.precision, reference.input, placement, prefill, reference.where);
     const std::optional<Difference> difference = firstDifference(reference.output, got);
-    if (!difference) return;
-    out.stage("processing with separate buffers again, from a reset", reference.where);
-    if (!repeats(out, *reference.instance, where.precision, reference.input, reference.output,
-                 reference.where)) {
-        out.note("the output differs between two runs of one instance from a reset (random?): " +
-                     std::string(placementName(placement)) + " not compared",
-                 {}, reference.where);
+    if (!difference ||
+        !referenceRepeats(out, *reference.instance, reference.input, reference.output,
+                          "with separate buffers", placementName(placement), reference.where))
         return;
-    }
-    where.channel = difference->channel;
-    where.frame = difference->frame;
-    out.fail(summary, number(difference->got) + " instead of " + number(difference->expected),
-             where);
+    failAtDifference(out, summary, *difference, where);
 }
 
 } // namespace

@@ -44,19 +44,11 @@ void compareWithLone(Findings& out, const PluginLibrary& library, const Side& si
     const Audio alone =
         render(out, *lone, 32, side.input, Placement::Separate, Prefill::Zeros, where);
     const std::optional<Difference> difference = firstDifference(alone, side.render->output());
-    if (!difference) return;
-    out.stage("processing the lone instance again, from a reset", where);
-    if (!repeats(out, *lone, 32, side.input, alone, where)) {
-        out.note("the output differs between two runs of one instance from a reset (random?): "
-                 "instances not compared",
-                 {}, where);
+    if (!difference ||
+        !referenceRepeats(out, *lone, side.input, alone, "the lone instance", "instances", where))
         return;
-    }
-    Case at = where;
-    at.channel = difference->channel;
-    at.frame = difference->frame;
-    out.fail("two instances processing by turns do not give what one gives alone",
-             number(difference->got) + " instead of " + number(difference->expected), at);
+    failAtDifference(out, "two instances processing by turns do not give what one gives alone",
+                     *difference, where);
 }
 
 } // namespace
