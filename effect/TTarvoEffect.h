@@ -25,17 +25,21 @@ public:
     // Display-update throttle, latency, transport. [audio]
     void OnBlock() override;
     // Pair k (channels 2k-2, 2k-1) times gain k; non-finite products become 0.0. Defined here
-    // so that the frame loop can inline it. [audio]
+    // so that the frame loop can inline it. Each gain is read once, before any sample is
+    // written: the sample stores may alias the gains as far as the compiler knows, so gains
+    // read after them would be read again, and a change made by another thread between the
+    // two channels of a pair would give them different gains in the same frame. [audio]
     void OnSample() override {
+        const double g1 = gain1, g2 = gain2, g3 = gain3, g4 = gain4;
         double* s = m_samples;
-        s[0] = Sanitize(s[0] * gain1);
-        s[1] = Sanitize(s[1] * gain1);
-        s[2] = Sanitize(s[2] * gain2);
-        s[3] = Sanitize(s[3] * gain2);
-        s[4] = Sanitize(s[4] * gain3);
-        s[5] = Sanitize(s[5] * gain3);
-        s[6] = Sanitize(s[6] * gain4);
-        s[7] = Sanitize(s[7] * gain4);
+        s[0] = Sanitize(s[0] * g1);
+        s[1] = Sanitize(s[1] * g1);
+        s[2] = Sanitize(s[2] * g2);
+        s[3] = Sanitize(s[3] * g2);
+        s[4] = Sanitize(s[4] * g3);
+        s[5] = Sanitize(s[5] * g3);
+        s[6] = Sanitize(s[6] * g4);
+        s[7] = Sanitize(s[7] * g4);
     }
     // The runtime's reset, all variables 0.0 except the background colour (the configured
     // one), the font name string entered.
